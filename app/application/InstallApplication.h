@@ -1,0 +1,79 @@
+#pragma once
+
+#include <QList>
+#include <QObject>
+#include <QStringList>
+
+class InstallWizard;
+class InstallWizardDialog;
+class InstallConfigurationList;
+class InstallMedia;
+class QWidget;
+
+// One installer run: the mode, the run flags, the media, the page history and the
+// commands to run when a result page is shown. Items and pages reach it through
+// InstallApplication::instance().
+class InstallApplication : public QObject
+{
+    Q_OBJECT
+public:
+    enum Mode { Minimal = 0, Typical = 1, Full = 2, Custom = 3, Modify = 4, Repair = 5, Remove = 6, Upgrade = 7 };
+    Q_ENUM(Mode)
+
+    enum RunFlag { Quiet = 1, AcceptLicense = 2 };
+
+    InstallApplication(QWidget *mainWindow, InstallWizard *wizard,
+                       InstallConfigurationList *configurationList);
+    ~InstallApplication() override;
+
+    static InstallApplication *instance();
+
+    Mode mode() const { return m_mode; }
+    int result() const { return m_result; }
+    void setResult(int result) { m_result = result; }
+    quint32 runFlags() const { return m_runFlags; }
+    InstallWizard *wizard() const { return m_wizard; }
+    QWidget *mainWindow() const { return m_mainWindow; }
+    InstallConfigurationList *configurationList() const { return m_configurationList; }
+    // Throws InstallException "No installation media" when there is none.
+    InstallMedia *media() const;
+
+    void addPostInstallCommand(const QString &command, bool unique);
+    void runPostInstallCommands();
+    const QStringList &postInstallCommands() const { return m_postInstallCommands; }
+
+    virtual void start();
+    virtual int pageState() = 0;
+
+signals:
+    void modeChanged(InstallApplication::Mode mode);
+
+public slots:
+    void setMode(InstallApplication::Mode mode);
+    virtual void quit();
+    virtual void onHelpClicked(InstallWizardDialog *page);
+    virtual void onBackClicked(InstallWizardDialog *page);
+    virtual void onNextClicked(InstallWizardDialog *page);
+    virtual void onCancelClicked(InstallWizardDialog *page);
+    void onCancelClicked();
+    void onAboutToShow(InstallWizardDialog *page);
+
+protected:
+    void setRunFlags(quint32 flags) { m_runFlags = flags; }
+    void setMedia(InstallMedia *media); // takes ownership
+    QList<InstallWizardDialog *> &pageHistory() { return m_pageHistory; }
+    // The wizard calls, kept apart so that the base stays free of widget code.
+    InstallWizardDialog *currentPage() const;
+    void showPreviousPage(InstallWizardDialog *page);
+
+private:
+    QWidget *m_mainWindow;
+    InstallWizard *m_wizard;
+    InstallConfigurationList *m_configurationList;
+    InstallMedia *m_media = nullptr;
+    QList<InstallWizardDialog *> m_pageHistory;
+    Mode m_mode = Typical;
+    qint32 m_result = 0;
+    QStringList m_postInstallCommands;
+    quint32 m_runFlags = 0;
+};

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+#include <exception>
+
+// An installer step failed. The text is kept unexpanded: whoever shows it expands
+// its $(Name) references at that moment.
+class InstallException : public std::exception
+{
+public:
+    explicit InstallException(QString message)
+        : m_message(std::move(message)), m_utf8(m_message.toUtf8()) {}
+
+    const QString &message() const noexcept { return m_message; }
+    const char *what() const noexcept override { return m_utf8.constData(); }
+
+private:
+    QString m_message;
+    QByteArray m_utf8;
+};

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+
+// Well-known folders and the process environment. Nothing here throws.
+namespace Platform {
+
+// The variable's value decoded from the local 8-bit encoding, or defaultValue when the
+// variable is not set (a variable set to the empty string yields the empty string).
+QString environmentValue(const char *name, const QString &defaultValue = QString());
+QString temporaryFolder();       // TMP, then TEMP (non-empty), then TMPDIR, else "/tmp"
+QString executablePath();        // target of /proc/self/exe, else argv[0]
+QString executableFolder();      // absolute folder of executablePath()
+QString homeFolder();            // HOME
+QString userShareFolder();       // HOME + "/.local/share"
+QString systemShareFolder();     // "/usr/share"
+QString rootFolder();            // "/"
+bool isAdministrator();          // real user id is 0
+
+} // namespace Platform

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QDir>
+#include <QString>
+#include <cstdio>
+
+// File and folder operations with the exact semantics the installer relies on.
+// None of them throws; each reports success as a boolean or returns an empty value.
+namespace Platform {
+
+// Drops "." and empty components (keeping a leading "/"), lets ".." remove the
+// preceding kept name (a ".." with none before it stays). Unchanged when clean.
+QString cleanPath(const QString &path);
+
+bool makePath(const QString &folder);
+QDir parentFolder(const QString &folder);
+bool removeFile(const QString &path);
+bool removeFolder(const QString &path);
+bool setWritable(const QString &path, bool writable);
+// Copies in 128 KiB chunks, keeps access and modification times, applies the
+// source's permission bits less the current umask.
+bool copyFile(const QString &source, const QString &destination, bool createFolders);
+FILE *openStream(const QString &path, const char *mode);
+int openDescriptor(const QString &path, int flags, int permissions);
+
+} // namespace Platform
