@@ -1,5 +1,7 @@
 #include "resources/ProductImages.h"
 
+#include "resources/EmbeddedResources.h"
+
 #include <QFile>
 #include <QLinearGradient>
 #include <QPainter>
@@ -14,6 +16,12 @@ QPixmap &replacedLogo()
 {
     static QPixmap logo;
     return logo;
+}
+
+QIcon &replacedIcon()
+{
+    static QIcon icon;
+    return icon;
 }
 
 // A rounded blue tile with a white chevron over a short bar: reads as "set up" at
@@ -47,6 +55,7 @@ QPixmap drawnLogo(int size)
 
 QPixmap resourceOr(const char *path, int drawnSize)
 {
+    ensureEmbeddedResources();
     if (QFile::exists(QString::fromLatin1(path))) {
         const QPixmap pixmap(QString::fromLatin1(path));
         if (!pixmap.isNull())
@@ -73,7 +82,14 @@ void setInstallerLogo(const QPixmap &logo)
 
 QIcon windowIcon()
 {
+    if (!replacedIcon().isNull())
+        return replacedIcon();
     return QIcon(resourceOr(iconResource, 32));
+}
+
+void setWindowIcon(const QIcon &icon)
+{
+    replacedIcon() = icon;
 }
 
 } // namespace ProductImages

@@ -13,5 +13,7 @@ QPixmap installerLogo();
 void setInstallerLogo(const QPixmap &logo);
 // The icon of the installer's windows.
 QIcon windowIcon();
+// Replaces the window icon for the rest of the process; a null icon restores the built-in one.
+void setWindowIcon(const QIcon &icon);
 
 } // namespace ProductImages
