@@ -1,0 +1,31 @@
+#include "wizard/pages/CustomItem.h"
+
+#include "configuration/model/InstallConfigurationItem.h"
+#include "wizard/pages/CustomSetupImages.h"
+
+#include <QTreeWidget>
+
+CustomItem::CustomItem(QTreeWidget *view, InstallConfigurationItem *item)
+    : QTreeWidgetItem(view), m_item(item)
+{
+    attach();
+}
+
+CustomItem::CustomItem(CustomItem *parentEntry, InstallConfigurationItem *item)
+    : QTreeWidgetItem(parentEntry), m_item(item)
+{
+    attach();
+}
+
+void CustomItem::attach()
+{
+    connect(m_item, &InstallConfigurationItem::willInstallChanged, this, &CustomItem::update);
+    update();
+}
+
+void CustomItem::update()
+{
+    setText(NameColumn, m_item->name());
+    setIcon(IconColumn, m_item->willInstall() ? CustomSetupImages::willInstallIcon()
+                                              : CustomSetupImages::notInstalledIcon());
+}
