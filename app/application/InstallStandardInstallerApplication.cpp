@@ -1,0 +1,786 @@
+#include "app/application/InstallStandardInstallerApplication.h"
+
+#include "app/application/InstallCommandLine.h"
+#include "app/core/InstallException.h"
+#include "app/core/InstallShutdownException.h"
+#include "app/core/InstallUserCancelException.h"
+#include "app/core/VariableTable.h"
+#include "app/queries/UserQueries.h"
+#include "app/records/InstalledConfiguration.h"
+#include "configuration/model/InstallConfigurationList.h"
+#include "configuration/items/InstallSettingKeyConfigurationItem.h"
+#include "configuration/product/InstallStandardInstallerConfigurationList.h"
+#include "media/install/FileStoreInstallMedia.h"
+#include "media/install/PackageArchiveInstallMedia.h"
+#include "media/platform/Environment.h"
+#include "wizard/frame/InstallCheckMessageBox.h"
+#include "wizard/frame/InstallTextDialog.h"
+#include "wizard/frame/InstallWizard.h"
+#include "wizard/frame/UnattendedRun.h"
+#include "wizard/pages/InstallAssociateFilesDialog.h"
+#include "wizard/pages/InstallCheckBoxDialog.h"
+#include "wizard/pages/InstallChooseDestinationDialog.h"
+#include "wizard/pages/InstallConfigurationDialog.h"
+#include "wizard/pages/InstallCustomSetupDialog.h"
+#include "wizard/pages/InstallEnvironmentVariablesDialog.h"
+#include "wizard/pages/InstallFinishedDialog.h"
+#include "wizard/pages/InstallHelpDialog.h"
+#include "wizard/pages/InstallLicenseAgreementDialog.h"
+#include "wizard/pages/InstallOptionalDialog.h"
+#include "wizard/pages/InstallProgramFolderDialog.h"
+#include "wizard/pages/InstallProgressDialog.h"
+#include "wizard/pages/StandardPageTexts.h"
+
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <cstdio>
+#include <unistd.h>
+
+namespace {
+
+bool rootRequiredFlag = false;
+
+// Errors of the command line and of the root check end the process before anything
+// was shown or written.
+[[noreturn]] void endProcess(int status)
+{
+    std::fflush(stdout);
+    std::fflush(stderr);
+    _exit(status);
+}
+
+QString byMode(InstallApplication::Mode mode, const char *install, const char *modify,
+               const char *repair, const char *remove, const char *upgrade)
+{
+    switch (mode) {
+    case InstallApplication::Modify:
+        return QString::fromLatin1(modify);
+    case InstallApplication::Repair:
+        return QString::fromLatin1(repair);
+    case InstallApplication::Remove:
+        return QString::fromLatin1(remove);
+    case InstallApplication::Upgrade:
+        return QString::fromLatin1(upgrade);
+    default:
+        return QString::fromLatin1(install);
+    }
+}
+
+bool isInstallMode(InstallApplication::Mode mode)
+{
+    return mode >= InstallApplication::Minimal && mode <= InstallApplication::Custom;
+}
+
+} // namespace
+
+InstallStandardInstallerApplication::InstallStandardInstallerApplication(
+    QWidget *mainWindow, InstallWizard *wizard, InstallConfigurationList *configurationList,
+    const QString &licenceText, const QString &finishText1, const QString &finishText2,
+    const QString &finishText3, const QStringList &arguments)
+    : InstallApplication(mainWindow, wizard, configurationList)
+{
+    const InstallCommandLine commandLine(arguments);
+    if (!commandLine.isValid()) {
+        reportError(commandLine.error());
+        endProcess(1);
+    }
+    applyCommandLine(commandLine);
+    if (isRootRequired() && !Platform::isAdministrator()) {
+        reportError(QStringLiteral("The installer must be run as root"));
+        endProcess(1);
+    }
+
+    setMode(Typical);
+    if (commandLine.programIsUninstaller())
+        setMode(Remove);
+    if (commandLine.modifyRequested())
+        setMode(Modify);
+    else if (commandLine.removeRequested())
+        setMode(Remove);
+    else if (commandLine.repairRequested())
+        setMode(Repair);
+
+    createMedia(commandLine);
+    connectWizard();
+    registerPages(licenceText, finishText1, finishText2, finishText3);
+}
+
+bool InstallStandardInstallerApplication::isRootRequired()
+{
+    return rootRequiredFlag;
+}
+
+void InstallStandardInstallerApplication::setRootRequired(bool required)
+{
+    rootRequiredFlag = required;
+}
+
+void InstallStandardInstallerApplication::applyCommandLine(const InstallCommandLine &commandLine)
+{
+    setRunFlags(commandLine.runFlags());
+    for (const InstallCommandLine::Assignment &assignment : commandLine.assignments()) {
+        if (assignment.isPath)
+            setPathVariable(assignment.name, assignment.value);
+        else
+            setVariable(assignment.name, assignment.value);
+    }
+    if (commandLine.userModeInstall())
+        setRootRequired(false);
+}
+
+void InstallStandardInstallerApplication::createMedia(const InstallCommandLine &commandLine)
+{
+    if (commandLine.dataFile().isEmpty())
+        setMedia(new FileStoreInstallMedia(QStringLiteral("$(SrcDir)")));
+    else
+        setMedia(new PackageArchiveInstallMedia(commandLine.dataFile(), commandLine.dataOffset()));
+}
+
+void InstallStandardInstallerApplication::connectWizard()
+{
+    if (InstallWizard *frame = wizard()) {
+        connect(frame, &InstallWizard::cancelClicked, this,
+                qOverload<InstallWizardDialog *>(&InstallApplication::onCancelClicked));
+        connect(frame, &InstallWizard::backClicked, this, &InstallApplication::onBackClicked);
+        connect(frame, &InstallWizard::nextClicked, this, &InstallApplication::onNextClicked);
+        connect(frame, &InstallWizard::helpClicked, this, &InstallApplication::onHelpClicked);
+        connect(frame, &InstallWizard::aboutToShow, this, &InstallApplication::onAboutToShow);
+    }
+    if (QWidget *outer = mainWindow()) {
+        // An outer window is a product's own affair; it offers Cancel by name.
+        connect(outer, SIGNAL(cancelClicked()), this, SLOT(onCancelClicked()));
+        if (wizard())
+            outer->setFocusProxy(wizard());
+    }
+    if (InstallConfigurationList *list = configurationList())
+        connect(this, &InstallApplication::modeChanged, list,
+                &InstallConfigurationItem::checkWillInstall);
+}
+
+void InstallStandardInstallerApplication::addPage(InstallWizardDialog *page, int id)
+{
+    wizard()->addDialog(page, id);
+}
+
+void InstallStandardInstallerApplication::registerPages(const QString &licenceText,
+                                                        const QString &finishText1,
+                                                        const QString &finishText2,
+                                                        const QString &finishText3)
+{
+    using namespace StandardPageTexts;
+    addPage(createPage(this, WelcomePage), WelcomePage);
+    addPage(createPage(this, UpgradeWelcomePage), UpgradeWelcomePage);
+    addPage(new InstallChooseDestinationDialog(this), DestinationPage);
+    addPage(new InstallProgramFolderDialog(this), ProgramFolderPage);
+    addPage(new InstallAssociateFilesDialog(this), FileAssociationsPage);
+    addPage(new InstallEnvironmentVariablesDialog(this), EnvironmentVariablesPage);
+    addPage(new InstallOptionalDialog(this), AdditionalComponentsPage);
+    addPage(new InstallConfigurationDialog(this), ConfigurationTypePage);
+    addPage(new InstallCustomSetupDialog(this), CustomSetupPage);
+    for (int id = StartInstallationPage; id <= StartUpgradePage; ++id)
+        addPage(createPage(this, id), id);
+    addPage(new InstallProgressDialog(this, QStringLiteral("Installing"), QString()), ProgressPage);
+    addPage(new InstallFinishedDialog(this, finishText1, finishText2, finishText3), FinishedPage);
+    addPage(new InstallTextDialog(this, QStringLiteral("Installation Failed"), QString(), QString(),
+                                  InstallWizardDialog::BackDisabled
+                                      | InstallWizardDialog::CancelDisabled,
+                                  QStringLiteral("&Finish")),
+            FailedPage);
+    addPage(new InstallHelpDialog(this), HelpPage);
+    if (!licenceText.isEmpty())
+        addPage(new InstallLicenseAgreementDialog(this, licenceText), LicencePage);
+}
+
+InstallWizardDialog *InstallStandardInstallerApplication::page(int id) const
+{
+    return wizard() ? wizard()->dialog(id) : nullptr;
+}
+
+InstallProgressDialog *InstallStandardInstallerApplication::progressPage() const
+{
+    return qobject_cast<InstallProgressDialog *>(page(ProgressPage));
+}
+
+void InstallStandardInstallerApplication::showPage(int id)
+{
+    wizard()->showDialog(id);
+}
+
+int InstallStandardInstallerApplication::mapPageId(int id, InstallApplication::Mode)
+{
+    return id;
+}
+
+void InstallStandardInstallerApplication::run()
+{
+    QWidget *mainWidget = mainWindow();
+    if (mainWidget)
+        mainWidget->showMaximized();
+    else
+        mainWidget = wizard();
+    if (wizard())
+        wizard()->setFocus();
+    if (mainWidget)
+        mainWidget->setWindowIcon(QGuiApplication::windowIcon());
+    try {
+        start();
+        QCoreApplication::exec();
+    } catch (const InstallException &error) {
+        reportError(error.message());
+    } catch (const InstallShutdownException &) {
+    }
+}
+
+// ---- start ---------------------------------------------------------------------------
+
+void InstallStandardInstallerApplication::start()
+{
+    if (isInstallMode(mode()))
+        showFirstPage(WelcomePage, "startQuietInstallation");
+    else
+        startMaintenance();
+}
+
+void InstallStandardInstallerApplication::showFirstPage(int welcomePage, const char *quietSlot)
+{
+    const quint32 flags = runFlags();
+    if (!(flags & Quiet))
+        showPage(welcomePage);
+    else if ((flags & AcceptLicense) || !page(LicencePage))
+        QMetaObject::invokeMethod(this, quietSlot, Qt::QueuedConnection);
+    else
+        showPage(LicencePage);
+}
+
+QString InstallStandardInstallerApplication::maintenanceRecordPath() const
+{
+    if (mode() == Upgrade)
+        return expand(QStringLiteral("$(InstallerDir)/IConf.xml"));
+    return Platform::executableFolder() + QStringLiteral("/IConf.xml");
+}
+
+void InstallStandardInstallerApplication::startMaintenance()
+{
+    const QString recordPath = maintenanceRecordPath();
+    if (QFileInfo::exists(recordPath))
+        readRecord(recordPath);
+    if (variable(QStringLiteral("DestDir")).isEmpty()) {
+        const QString caption = expand(QStringLiteral("Please locate $(Product) folder.\n"));
+        QString answer;
+        if (UnattendedRun::isActive())
+            UnattendedRun::report(caption.trimmed(), QString());
+        else
+            answer = QFileDialog::getExistingDirectory(nullptr, caption,
+                                                       expand(QStringLiteral("$(DestDir)")),
+                                                       QFileDialog::ShowDirsOnly);
+        if (answer.isEmpty())
+            throw InstallException(QStringLiteral("$(Product) folder not located"));
+        setVariable(QStringLiteral("DestDir"), answer);
+    }
+    showProgressPhase(InstallProgressDialog::Checking);
+    checkInstalledComponents();
+    if (mode() == Upgrade) {
+        showFirstPage(UpgradeWelcomePage, "startQuietUpgrade");
+    } else {
+        // Modify and repair are not offered for an existing installation: it can be
+        // removed, and the removal waits for the user's Remove.
+        setMode(Remove);
+        showPage(StartRemovalPage);
+    }
+}
+
+void InstallStandardInstallerApplication::startQuietInstallation()
+{
+    onNextClicked(page(StartInstallationPage));
+}
+
+void InstallStandardInstallerApplication::startQuietUpgrade()
+{
+    onNextClicked(page(StartUpgradePage));
+}
+
+// ---- buttons -------------------------------------------------------------------------
+
+int InstallStandardInstallerApplication::pageState()
+{
+    InstallWizardDialog *current = currentPage();
+    const int id = current && wizard() ? wizard()->dialogId(current) : -1;
+    if (id == ProgressPage)
+        return 1;
+    if (id == FinishedPage || id == FailedPage)
+        return 2;
+    return 0;
+}
+
+void InstallStandardInstallerApplication::onHelpClicked(InstallWizardDialog *)
+{
+    try {
+        showPage(HelpPage);
+    } catch (const InstallException &error) {
+        reportError(error.message());
+        quit();
+    }
+}
+
+void InstallStandardInstallerApplication::onCancelClicked(InstallWizardDialog *)
+{
+    QString title;
+    QString sentence;
+    switch (mode()) {
+    case Repair:
+        title = QStringLiteral("The installation repair is not complete");
+        sentence = QStringLiteral("Setup has not repaired $(Product).");
+        break;
+    case Remove:
+        title = QStringLiteral("The installation removal is not complete");
+        sentence = QStringLiteral("Setup has not removed $(Product).");
+        break;
+    case Modify:
+        title = QStringLiteral("The installation modify is not complete");
+        sentence = QStringLiteral("Setup has not modified $(Product).");
+        break;
+    default:
+        title = QStringLiteral("The installation is not complete");
+        sentence = QStringLiteral("Setup has not installed $(Product).");
+        break;
+    }
+    QString question;
+    switch (pageState()) {
+    case 2:
+        quit();
+        return;
+    case 1:
+        question = sentence
+                   + QStringLiteral("<p>If you terminate the installation now, $(Product) may not "
+                                    "work properly.<p>Are you sure you want to terminate the "
+                                    "installation?<p>Click Yes to terminate installation or No "
+                                    "to continue.");
+        break;
+    default:
+        question = sentence
+                   + QStringLiteral("<p>Are you sure you want to terminate the installation?"
+                                    "<p>Click Yes to terminate or No to continue.");
+        break;
+    }
+    const int answer = InstallCheckMessageBox::exec(
+        title, question, InstallCheckMessageBox::Yes | InstallCheckMessageBox::No,
+        InstallCheckMessageBox::Yes);
+    if (answer == InstallCheckMessageBox::Yes)
+        quit();
+}
+
+void InstallStandardInstallerApplication::onNextClicked(InstallWizardDialog *page)
+{
+    // The event loop calls this; nothing may leave it as an exception.
+    try {
+        int id = wizard()->dialogId(page);
+        id = mapPageId(id, mode());
+        handleNext(id);
+    } catch (const InstallException &error) {
+        reportError(error.message());
+        quit();
+    } catch (const InstallShutdownException &) {
+        quit();
+    } catch (const InstallUserCancelException &) {
+        quit();
+    } catch (const std::exception &error) {
+        reportError(QString::fromLocal8Bit(error.what()));
+        quit();
+    }
+}
+
+void InstallStandardInstallerApplication::handleNext(int id)
+{
+    m_recordPending = false;
+    try {
+        switch (mode()) {
+        case Modify:
+            nextInModifyMode(id);
+            break;
+        case Repair:
+            nextInRepairMode(id);
+            break;
+        case Remove:
+            nextInRemoveMode(id);
+            break;
+        case Upgrade:
+            nextInUpgradeMode(id);
+            break;
+        default:
+            nextInInstallMode(id);
+            break;
+        }
+    } catch (const InstallException &error) {
+        showFailure(error.message());
+        if (m_recordPending)
+            saveRecord();
+    } catch (const InstallUserCancelException &) {
+        showFailure(cancelledText());
+        if (m_recordPending)
+            saveRecord();
+    } catch (const InstallShutdownException &) {
+        if (m_recordPending)
+            saveRecord();
+        throw InstallShutdownException();
+    }
+}
+
+void InstallStandardInstallerApplication::nextInInstallMode(int id)
+{
+    switch (id) {
+    case WelcomePage:
+        if (page(LicencePage))
+            showPage(LicencePage);
+        else
+            licenceTest(false);
+        break;
+    case LicencePage:
+        licenceTest(false);
+        break;
+    case DestinationPage:
+        afterDestination();
+        break;
+    case ConfigurationTypePage:
+        if (mode() == Custom)
+            showPage(CustomSetupPage);
+        else
+            afterCustomSetup();
+        break;
+    case CustomSetupPage:
+        afterCustomSetup();
+        break;
+    case EnvironmentVariablesPage:
+        afterEnvironmentVariables();
+        break;
+    case AdditionalComponentsPage:
+        showPage(StartInstallationPage);
+        break;
+    case StartInstallationPage:
+        runStepWithRecord(&InstallStandardInstallerApplication::installStep);
+        break;
+    case FinishedPage:
+        finishRun(1, true);
+        break;
+    case FailedPage:
+        finishRun(0, false);
+        break;
+    default:
+        break;
+    }
+}
+
+void InstallStandardInstallerApplication::nextInModifyMode(int id)
+{
+    switch (id) {
+    case CustomSetupPage:
+        showPage(StartModifyPage);
+        break;
+    case StartModifyPage:
+        runStepWithRecord(&InstallStandardInstallerApplication::modifyStep);
+        break;
+    case FinishedPage:
+        finishRun(1, false);
+        break;
+    case FailedPage:
+        finishRun(0, false);
+        break;
+    default:
+        break;
+    }
+}
+
+void InstallStandardInstallerApplication::nextInRepairMode(int id)
+{
+    switch (id) {
+    case MaintenancePage:
+        showPage(StartRepairPage);
+        break;
+    case StartRepairPage:
+        runStepWithRecord(&InstallStandardInstallerApplication::repairStep);
+        break;
+    case FinishedPage:
+        finishRun(1, false);
+        break;
+    case FailedPage:
+        finishRun(0, false);
+        break;
+    default:
+        break;
+    }
+}
+
+void InstallStandardInstallerApplication::nextInRemoveMode(int id)
+{
+    switch (id) {
+    case MaintenancePage:
+        showPage(StartRemovalPage);
+        break;
+    case StartRemovalPage:
+        // The removal deletes the record itself; nothing is written afterwards.
+        runRemove();
+        break;
+    case FinishedPage:
+        finishRun(2, false);
+        break;
+    case FailedPage:
+        finishRun(0, false);
+        break;
+    default:
+        break;
+    }
+}
+
+void InstallStandardInstallerApplication::nextInUpgradeMode(int id)
+{
+    switch (id) {
+    case UpgradeWelcomePage:
+        if (page(LicencePage))
+            showPage(LicencePage);
+        else
+            licenceTest(true);
+        break;
+    case LicencePage:
+        licenceTest(true);
+        break;
+    case StartUpgradePage:
+        runStepWithRecord(&InstallStandardInstallerApplication::upgradeStep);
+        break;
+    case FinishedPage:
+        finishRun(1, true);
+        break;
+    case FailedPage:
+        finishRun(0, false);
+        break;
+    default:
+        break;
+    }
+}
+
+void InstallStandardInstallerApplication::licenceTest(bool upgrade)
+{
+    const auto *licence = qobject_cast<InstallLicenseAgreementDialog *>(page(LicencePage));
+    if (licence && !licence->accepted())
+        throw InstallException(QStringLiteral("License agreement not accepted"));
+    if (runFlags() & Quiet)
+        runStepWithRecord(upgrade ? &InstallStandardInstallerApplication::upgradeStep
+                                  : &InstallStandardInstallerApplication::installStep);
+    else
+        showPage(upgrade ? StartUpgradePage : DestinationPage);
+}
+
+void InstallStandardInstallerApplication::afterDestination()
+{
+    if (readRecord(expand(QStringLiteral("$(InstallerDir)/IConf.xml")))) {
+        // The chosen folder holds an installation: it is upgraded, and going back to
+        // choose another folder is no longer offered.
+        setMode(Upgrade);
+        showProgressPhase(InstallProgressDialog::Checking);
+        checkInstalledComponents();
+        InstallWizardDialog *startUpgrade = page(StartUpgradePage);
+        startUpgrade->setFlags(startUpgrade->flags() | InstallWizardDialog::BackDisabled);
+        showPage(StartUpgradePage);
+    } else if (configurationList()->hasTypicalOrFullItems()) {
+        showPage(ConfigurationTypePage);
+    } else if (mode() == Custom) {
+        showPage(CustomSetupPage);
+    } else {
+        afterCustomSetup();
+    }
+}
+
+void InstallStandardInstallerApplication::afterCustomSetup()
+{
+    if (hasCheckListEntries(EnvironmentVariablesPage))
+        showPage(EnvironmentVariablesPage);
+    else
+        afterEnvironmentVariables();
+}
+
+void InstallStandardInstallerApplication::afterEnvironmentVariables()
+{
+    showPage(hasCheckListEntries(AdditionalComponentsPage) ? AdditionalComponentsPage
+                                                          : StartInstallationPage);
+}
+
+bool InstallStandardInstallerApplication::hasCheckListEntries(int id) const
+{
+    const auto *checkList = qobject_cast<InstallCheckBoxDialog *>(page(id));
+    return checkList && checkList->itemCount() > 0;
+}
+
+void InstallStandardInstallerApplication::finishRun(int result, bool closingActions)
+{
+    if (closingActions) {
+        if (auto *finished = qobject_cast<InstallFinishedDialog *>(page(FinishedPage)))
+            finished->performClosingActions();
+    }
+    setResult(result);
+    quit();
+}
+
+// ---- steps ---------------------------------------------------------------------------
+
+void InstallStandardInstallerApplication::runStepWithRecord(
+    void (InstallStandardInstallerApplication::*step)())
+{
+    // Set before the step so that a failure inside it still writes the record.
+    m_recordPending = true;
+    (this->*step)();
+    saveRecord();
+}
+
+void InstallStandardInstallerApplication::installStep()
+{
+    runInstall();
+}
+
+void InstallStandardInstallerApplication::modifyStep()
+{
+    showProgressPhase(InstallProgressDialog::Removing);
+    bool ok = configurationList()->uninstall();
+    if (ok) {
+        showProgressPhase(InstallProgressDialog::Installing);
+        ok = configurationList()->install();
+    }
+    if (ok)
+        showSuccess(QStringLiteral("The $(Product) $(Version) installation has now been modified."));
+    else
+        showFailure(QStringLiteral("$(Product) $(Version) has not been modified successfully."));
+}
+
+void InstallStandardInstallerApplication::repairStep()
+{
+    if (runRemove())
+        runInstall();
+}
+
+void InstallStandardInstallerApplication::upgradeStep()
+{
+    runUpgrade();
+}
+
+void InstallStandardInstallerApplication::showProgressPhase(int phase)
+{
+    if (InstallProgressDialog *progress = progressPage())
+        progress->setMode(phase);
+    showPage(ProgressPage);
+    QCoreApplication::processEvents();
+}
+
+void InstallStandardInstallerApplication::registerInstallerSettings()
+{
+    auto *list = dynamic_cast<InstallStandardInstallerConfigurationList *>(configurationList());
+    if (!list || !list->settingsItem())
+        return;
+    for (const char *name : {"DestDir", "SrcDir", "ProgramFolderDir"}) {
+        const QString key = QString::fromLatin1(name);
+        list->settingsItem()->setValue(key, expand(QStringLiteral("$(") + key + QLatin1Char(')')));
+    }
+}
+
+bool InstallStandardInstallerApplication::runInstall()
+{
+    showProgressPhase(InstallProgressDialog::Installing);
+    registerInstallerSettings();
+    progressPage()->setConfigurationPrefix(QStringLiteral("Installing "));
+    const bool ok = configurationList()->install();
+    if (runFlags() & Quiet) {
+        setResult(ok ? 1 : 0);
+        quit();
+    } else if (!ok) {
+        showPage(FailedPage);
+        showFailure(QStringLiteral("$(Product) $(Version) has not been installed."));
+    } else {
+        showSuccess(QStringLiteral("$(Product) $(Version) has now been installed."));
+    }
+    return ok;
+}
+
+bool InstallStandardInstallerApplication::runRemove()
+{
+    showProgressPhase(InstallProgressDialog::Removing);
+    progressPage()->setConfigurationPrefix(QStringLiteral("Removing "));
+    const bool ok = configurationList()->uninstall();
+    if (!ok)
+        showFailure(QStringLiteral("$(Product) $(Version) has not been uninstalled."));
+    else
+        showSuccess(QStringLiteral("$(Product) $(Version) had now been uninstalled."));
+    return ok;
+}
+
+bool InstallStandardInstallerApplication::runUpgrade()
+{
+    showProgressPhase(InstallProgressDialog::Upgrading);
+    progressPage()->setConfigurationPrefix(QStringLiteral("Removing "));
+    if (!configurationList()->uninstall()) {
+        showFailure(QStringLiteral("$(Product) $(Version) has not been upgraded."));
+        return false;
+    }
+    registerInstallerSettings();
+    progressPage()->setConfigurationPrefix(QStringLiteral("Installing "));
+    const bool ok = configurationList()->install();
+    if (runFlags() & Quiet) {
+        setResult(ok ? 1 : 0);
+        quit();
+    } else if (!ok) {
+        showPage(FailedPage);
+        showFailure(QStringLiteral("$(Product) $(Version) has not been upgraded."));
+    } else {
+        showSuccess(QStringLiteral("$(Product) $(Version) has now been upgraded."));
+    }
+    return ok;
+}
+
+void InstallStandardInstallerApplication::showSuccess(const QString &message)
+{
+    auto *finished = qobject_cast<InstallTextDialog *>(page(FinishedPage));
+    if (finished) {
+        finished->setTitle(byMode(mode(), "Install Complete", "Modify Complete", "Repair Complete",
+                                  "Uninstall Complete", "Upgrade Complete"),
+                           QString());
+        const QString closing = mode() == Remove
+                                    ? QStringLiteral("<p>Click Finish to close the installer.")
+                                    : QStringLiteral("<p>Click Finish to complete the installation.");
+        finished->setText(expand(message + closing));
+    }
+    showPage(FinishedPage);
+    runPostInstallCommands();
+}
+
+void InstallStandardInstallerApplication::showFailure(const QString &message)
+{
+    if (auto *failed = qobject_cast<InstallTextDialog *>(page(FailedPage))) {
+        failed->setTitle(byMode(mode(), "Installation Failed", "Modify Failed", "Repair Failed",
+                                "Uninstall Failed", "Upgrade Failed"),
+                         QString());
+        failed->setText(expand(message + QStringLiteral("<p>Click Finish to terminate the installer.")));
+    }
+    showPage(FailedPage);
+    runPostInstallCommands();
+}
+
+QString InstallStandardInstallerApplication::cancelledText() const
+{
+    return byMode(mode(), "Installation has been cancelled by user.",
+                  "Modify has been cancelled by user.", "Repair has been cancelled by user.",
+                  "Uninstall has been cancelled by user.", "Upgrade has been cancelled by user.");
+}
+
+void InstallStandardInstallerApplication::saveRecord()
+{
+    m_recordPending = false;
+    // A record that cannot be written is not reported: the installation itself stands.
+    saveInstalledConfiguration(expand(QStringLiteral("$(InstallerDir)/IConf.xml")));
+}
+
+bool InstallStandardInstallerApplication::readRecord(const QString &path)
+{
+    return loadInstalledConfiguration(path);
+}
+
+void InstallStandardInstallerApplication::checkInstalledComponents()
+{
+    if (!configurationList()->checkInstalled())
+        throw InstallException(QStringLiteral("Cannot check installation configuration"));
+}

@@ -1,0 +1,121 @@
+#pragma once
+
+#include "app/application/InstallApplication.h"
+
+#include <QCoreApplication>
+#include <QString>
+#include <QStringList>
+
+class InstallCommandLine;
+class InstallProgressDialog;
+class InstallWizardDialog;
+
+// The installer run: reads the command line, chooses the mode and the media,
+// registers the twenty pages and answers the wizard's buttons, performing the
+// check, removal, installation and upgrade steps on the configuration list.
+class InstallStandardInstallerApplication : public InstallApplication
+{
+    Q_OBJECT
+public:
+    enum PageId {
+        WelcomePage = 1,
+        UpgradeWelcomePage = 2,
+        DestinationPage = 3,
+        ProgramFolderPage = 4,
+        FileAssociationsPage = 5,
+        EnvironmentVariablesPage = 6,
+        AdditionalComponentsPage = 7,
+        ConfigurationTypePage = 8,
+        CustomSetupPage = 9,
+        MaintenancePage = 10, // never registered
+        StartInstallationPage = 11,
+        StartRemovalPage = 12,
+        StartModifyPage = 13,
+        StartRepairPage = 14,
+        StartUpgradePage = 15,
+        ProgressPage = 16,
+        FinishedPage = 17,
+        FailedPage = 18,
+        HelpPage = 19,
+        LicencePage = 20
+    };
+
+    // arguments: the command line, program name first. An option it does not know or
+    // a missing root right is reported and ends the process with status 1.
+    InstallStandardInstallerApplication(QWidget *mainWindow, InstallWizard *wizard,
+                                        InstallConfigurationList *configurationList,
+                                        const QString &licenceText, const QString &finishText1,
+                                        const QString &finishText2, const QString &finishText3,
+                                        const QStringList &arguments = QCoreApplication::arguments());
+
+    // Whether the installer insists on the real user id 0; the start-up sets it, the
+    // option "--user-mode-install" clears it.
+    static bool isRootRequired();
+    static void setRootRequired(bool required);
+
+    void start() override;
+    int pageState() override;
+    // Lets a product renumber a page before the Next handler acts on it.
+    virtual int mapPageId(int id, InstallApplication::Mode mode);
+
+    // The graphical run: start, then the event loop until quit. Errors that end the
+    // run are reported here.
+    void run();
+
+public slots:
+    void onHelpClicked(InstallWizardDialog *page) override;
+    void onNextClicked(InstallWizardDialog *page) override;
+    void onCancelClicked(InstallWizardDialog *page) override;
+    void startQuietInstallation();
+    void startQuietUpgrade();
+
+protected:
+    // Where a maintenance start finds the record of the installation it maintains:
+    // beside the running program, or in $(InstallerDir) for an upgrade.
+    virtual QString maintenanceRecordPath() const;
+    InstallWizardDialog *page(int id) const;
+    InstallProgressDialog *progressPage() const;
+
+private:
+    void applyCommandLine(const InstallCommandLine &commandLine);
+    void createMedia(const InstallCommandLine &commandLine);
+    void connectWizard();
+    void registerPages(const QString &licenceText, const QString &finishText1,
+                       const QString &finishText2, const QString &finishText3);
+    void addPage(InstallWizardDialog *page, int id);
+
+    void startMaintenance();
+    void showFirstPage(int welcomePage, const char *quietSlot);
+    void handleNext(int id);
+    void nextInInstallMode(int id);
+    void nextInModifyMode(int id);
+    void nextInRepairMode(int id);
+    void nextInRemoveMode(int id);
+    void nextInUpgradeMode(int id);
+    void licenceTest(bool upgrade);
+    void afterDestination();
+    void afterCustomSetup();
+    void afterEnvironmentVariables();
+    void finishRun(int result, bool closingActions);
+    void runStepWithRecord(void (InstallStandardInstallerApplication::*step)());
+    void installStep();
+    void modifyStep();
+    void repairStep();
+    void upgradeStep();
+
+    bool hasCheckListEntries(int id) const;
+    void showPage(int id);
+    void showProgressPhase(int phase);
+    void registerInstallerSettings();
+    bool runInstall();
+    bool runRemove();
+    bool runUpgrade();
+    void showSuccess(const QString &message);
+    void showFailure(const QString &message);
+    void saveRecord();
+    bool readRecord(const QString &path);
+    void checkInstalledComponents();
+    QString cancelledText() const;
+
+    bool m_recordPending = false;
+};

@@ -1,0 +1,117 @@
+#include "app/startup/InstallerStartup.h"
+
+#include "app/application/InstallCommandLine.h"
+#include "app/application/QuillonInstallerApplication.h"
+#include "app/core/InstallException.h"
+#include "app/core/ProductIdentity.h"
+#include "app/core/VariableTable.h"
+#include "app/queries/UserQueries.h"
+#include "app/startup/InstallerVariables.h"
+#include "app/startup/StudioApplication.h"
+#include "app/startup/SudoOwnershipRepair.h"
+#include "app/startup/UnattendedPageGuard.h"
+#include "configuration/product/ConfigurationList.h"
+#include "media/platform/Environment.h"
+#include "resources/LicenseText.h"
+#include "resources/ProductImages.h"
+#include "wizard/frame/ClassicInstallWizard.h"
+#include "wizard/frame/UnattendedRun.h"
+
+#include <QFont>
+#include <cstdio>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+void discardMessage(QtMsgType, const QMessageLogContext &, const QString &) {}
+
+QStringList argumentList(int argc, char **argv)
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    return arguments;
+}
+
+bool hasDisplay()
+{
+    return qEnvironmentVariableIsSet("DISPLAY") || qEnvironmentVariableIsSet("WAYLAND_DISPLAY")
+           || qEnvironmentVariableIsSet("QT_QPA_PLATFORM");
+}
+
+[[noreturn]] void endProcess(int status)
+{
+    std::fflush(stdout);
+    std::fflush(stderr);
+    _exit(status);
+}
+
+QString singleInstanceKey()
+{
+    return QString::asprintf("%s %s %s%s Setup", ProductIdentity::maker,
+                             ProductIdentity::productName().toLocal8Bit().constData(), "4.", "52a");
+}
+
+// Builds the wizard, the product's tree and the application, runs it and returns its
+// result. Failures while the application is being built (a payload that cannot be
+// opened) are reported like those of the run itself.
+int runApplication(bool unattended)
+{
+    auto *wizard = new ClassicInstallWizard(nullptr, QPixmap());
+    auto *list = new ConfigurationList();
+    const QByteArray licence = licenseText();
+    int result = 0;
+    try {
+        QuillonInstallerApplication application(nullptr, wizard, list, QString::fromUtf8(licence),
+                                                QString(), QString(), QString());
+        if (unattended)
+            new UnattendedPageGuard(&application,
+                                    InstallStandardInstallerApplication::ProgressPage);
+        application.run();
+        result = application.result();
+    } catch (const InstallException &error) {
+        reportError(error.message());
+    }
+    return result;
+}
+
+} // namespace
+
+int runInstaller(int argc, char **argv)
+{
+    if (!qEnvironmentVariableIsSet("QT_X11_NO_MITSHM"))
+        qputenv("QT_X11_NO_MITSHM", "1");
+
+    // Scripts and remote sessions ask for a quiet run without any display: it runs on
+    // the offscreen platform and never waits for an answer nobody can give.
+    const bool unattended = InstallCommandLine(argumentList(argc, argv)).isQuiet() && !hasDisplay();
+    if (unattended)
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+
+    QGuiApplication::setDesktopSettingsAware(false);
+    const mode_t previousMask = ::umask(022);
+
+    StudioApplication application(singleInstanceKey(), argc, argv);
+    if (application.isRunning()) {
+        application.sendMessage(QString(), 5000);
+        ::umask(previousMask);
+        endProcess(0);
+    }
+    // The platform plug-in is loaded by now; nothing else is taken from outside.
+    QCoreApplication::setLibraryPaths({});
+    qInstallMessageHandler(discardMessage);
+    QApplication::setFont(QFont(QStringLiteral("Sans"), 10));
+    UnattendedRun::setActive(unattended);
+    InstallStandardInstallerApplication::setRootRequired(true);
+    QGuiApplication::setWindowIcon(ProductImages::windowIcon());
+
+    InstallerVariables::initialise();
+    const int result = runApplication(unattended);
+
+    SudoOwnershipRepair::repair(Platform::homeFolder() + QStringLiteral("/.config"),
+                                variable(QStringLiteral("Company")),
+                                variable(QStringLiteral("Product")));
+    ::umask(previousMask);
+    endProcess(result == 1 ? 0 : 1);
+}

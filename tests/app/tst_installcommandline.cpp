@@ -1,0 +1,205 @@
+#include "app/application/InstallApplication.h"
+#include "app/application/InstallCommandLine.h"
+
+#include <QtTest>
+
+// The installer's own command line: which options it understands, how values are
+// taken, and the exact error for anything else.
+class TestInstallCommandLine : public QObject
+{
+    Q_OBJECT
+private slots:
+    void runFlags_data();
+    void runFlags();
+    void unknownOption_data();
+    void unknownOption();
+    void assignments_data();
+    void assignments();
+    void maintenanceRequests_data();
+    void maintenanceRequests();
+    void uninstallerName_data();
+    void uninstallerName();
+    void payload_data();
+    void payload();
+};
+
+namespace {
+
+QStringList line(const QString &arguments)
+{
+    QStringList list{QStringLiteral("/opt/release/Setup")};
+    if (!arguments.isEmpty())
+        list += arguments.split(QLatin1Char(' '));
+    return list;
+}
+
+QString describe(const QList<InstallCommandLine::Assignment> &assignments)
+{
+    QStringList parts;
+    for (const InstallCommandLine::Assignment &a : assignments)
+        parts << a.name + (a.isPath ? QStringLiteral(":=") : QStringLiteral("=")) + a.value;
+    return parts.join(QLatin1Char('|'));
+}
+
+} // namespace
+
+void TestInstallCommandLine::runFlags_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<quint32>("flags");
+    const quint32 quiet = InstallApplication::Quiet;
+    const quint32 accept = InstallApplication::AcceptLicense;
+    QTest::newRow("nothing") << line(QString()) << 0u;
+    QTest::newRow("--quiet") << line("--quiet") << quiet;
+    QTest::newRow("--silent") << line("--silent") << quiet;
+    QTest::newRow("-s") << line("-s") << quiet;
+    QTest::newRow("accept only") << line("--accept-license") << accept;
+    QTest::newRow("quiet and accept") << line("-s --accept-license") << (quiet | accept);
+    QTest::newRow("no-upgrade changes nothing") << line("--no-upgrade") << 0u;
+    QTest::newRow("-s as the value of --set is no flag") << line("--set -s") << 0u;
+    QTest::newRow("--quiet as the data file is no flag") << line("--data-file --quiet") << 0u;
+    QTest::newRow("flags read before an unknown option")
+        << line("--quiet --bogus --accept-license") << quiet;
+}
+
+void TestInstallCommandLine::runFlags()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(quint32, flags);
+    const InstallCommandLine commandLine(arguments);
+    QCOMPARE(commandLine.runFlags(), flags);
+    QCOMPARE(commandLine.isQuiet(), (flags & InstallApplication::Quiet) != 0);
+}
+
+void TestInstallCommandLine::unknownOption_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("error");
+    QTest::newRow("known options only") << line("--quiet --remove --repair --modify") << QString();
+    QTest::newRow("copy-files option of the entry point")
+        << line("--verbose") << QStringLiteral("Unknown command line option: '--verbose'");
+    QTest::newRow("progress option of copy-files mode")
+        << line("--hide-progress") << QStringLiteral("Unknown command line option: '--hide-progress'");
+    QTest::newRow("case matters") << line("--Quiet") << QStringLiteral("Unknown command line option: '--Quiet'");
+    QTest::newRow("upper-case short flag") << line("-S") << QStringLiteral("Unknown command line option: '-S'");
+    QTest::newRow("option with its value joined")
+        << line("--destination=/opt/x")
+        << QStringLiteral("Unknown command line option: '--destination=/opt/x'");
+    QTest::newRow("a plain word") << line("install") << QStringLiteral("Unknown command line option: 'install'");
+    QTest::newRow("first unknown one is named")
+        << line("--quiet --first --second") << QStringLiteral("Unknown command line option: '--first'");
+    QTest::newRow("help is not the installer's")
+        << line("--help") << QStringLiteral("Unknown command line option: '--help'");
+}
+
+void TestInstallCommandLine::unknownOption()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, error);
+    const InstallCommandLine commandLine(arguments);
+    QCOMPARE(commandLine.error(), error);
+    QCOMPARE(commandLine.isValid(), error.isEmpty());
+}
+
+void TestInstallCommandLine::assignments_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("set name=value") << line("--set A=b") << QStringLiteral("A=b");
+    QTest::newRow("value keeps later equals signs") << line("--set A=b=c") << QStringLiteral("A=b=c");
+    QTest::newRow("empty value") << line("--set A=") << QStringLiteral("A=");
+    QTest::newRow("leading equals sign is ignored") << line("--set =x") << QString();
+    QTest::newRow("no equals sign is ignored") << line("--set plain") << QString();
+    QTest::newRow("set at the end has no value") << line("--set") << QString();
+    QTest::newRow("destination") << line("--destination /opt/x") << QStringLiteral("DestDir=/opt/x");
+    QTest::newRow("destination at the end is empty") << line("--destination") << QStringLiteral("DestDir=");
+    QTest::newRow("destination taking an option as its value")
+        << line("--destination --quiet") << QStringLiteral("DestDir=--quiet");
+    QTest::newRow("order is kept")
+        << line("--set DestDir=/a --destination /b --set X=1")
+        << QStringLiteral("DestDir=/a|DestDir=/b|X=1");
+}
+
+void TestInstallCommandLine::assignments()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, expected);
+    const InstallCommandLine commandLine(arguments);
+    QVERIFY2(commandLine.isValid(), qPrintable(commandLine.error()));
+    QCOMPARE(describe(commandLine.assignments()), expected);
+}
+
+void TestInstallCommandLine::maintenanceRequests_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<bool>("modify");
+    QTest::addColumn<bool>("remove");
+    QTest::addColumn<bool>("repair");
+    QTest::newRow("none") << line(QString()) << false << false << false;
+    QTest::newRow("modify") << line("--modify") << true << false << false;
+    QTest::newRow("remove") << line("--remove") << false << true << false;
+    QTest::newRow("repair") << line("--repair") << false << false << true;
+    QTest::newRow("all three remembered") << line("--repair --remove --modify") << true << true << true;
+}
+
+void TestInstallCommandLine::maintenanceRequests()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(bool, modify);
+    QFETCH(bool, remove);
+    QFETCH(bool, repair);
+    const InstallCommandLine commandLine(arguments);
+    QCOMPARE(commandLine.modifyRequested(), modify);
+    QCOMPARE(commandLine.removeRequested(), remove);
+    QCOMPARE(commandLine.repairRequested(), repair);
+}
+
+void TestInstallCommandLine::uninstallerName_data()
+{
+    QTest::addColumn<QString>("program");
+    QTest::addColumn<bool>("uninstaller");
+    QTest::newRow("the installer") << QStringLiteral("/opt/release/Setup") << false;
+    QTest::newRow("the copy left in an installation")
+        << QStringLiteral("/usr/share/x/bin/uninstall") << true;
+    QTest::newRow("mixed case inside a longer name") << QStringLiteral("./Studio-UnInstall.bin") << true;
+    QTest::newRow("bare name") << QStringLiteral("uninstall") << true;
+    QTest::newRow("only a folder says uninstall")
+        << QStringLiteral("/tmp/uninstall/Setup") << false;
+    QTest::newRow("empty") << QString() << false;
+}
+
+void TestInstallCommandLine::uninstallerName()
+{
+    QFETCH(QString, program);
+    QFETCH(bool, uninstaller);
+    const InstallCommandLine commandLine(program.isEmpty() ? QStringList() : QStringList{program});
+    QCOMPARE(commandLine.programIsUninstaller(), uninstaller);
+}
+
+void TestInstallCommandLine::payload_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("dataFile");
+    QTest::addColumn<quint32>("offset");
+    QTest::newRow("no payload") << line(QString()) << QString() << 0u;
+    QTest::newRow("file without offset") << line("--data-file /p/a.pkg") << QStringLiteral("/p/a.pkg") << 0u;
+    QTest::newRow("hexadecimal offset") << line("--data-file a --data-offset 1A00") << QStringLiteral("a") << 6656u;
+    QTest::newRow("lower-case hex") << line("--data-file a --data-offset ff") << QStringLiteral("a") << 255u;
+    QTest::newRow("not a number reads as 0") << line("--data-file a --data-offset xyz") << QStringLiteral("a") << 0u;
+    QTest::newRow("empty offset at the end") << line("--data-file a --data-offset") << QStringLiteral("a") << 0u;
+    QTest::newRow("later file replaces earlier")
+        << line("--data-file a --data-file b") << QStringLiteral("b") << 0u;
+}
+
+void TestInstallCommandLine::payload()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, dataFile);
+    QFETCH(quint32, offset);
+    const InstallCommandLine commandLine(arguments);
+    QCOMPARE(commandLine.dataFile(), dataFile);
+    QCOMPARE(commandLine.dataOffset(), offset);
+}
+
+QTEST_GUILESS_MAIN(TestInstallCommandLine)
+#include "tst_installcommandline.moc"

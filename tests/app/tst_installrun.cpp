@@ -1,0 +1,552 @@
+#include "app/application/QuillonInstallerApplication.h"
+#include "app/core/InstallException.h"
+#include "app/core/VariableTable.h"
+#include "app/records/InstalledConfiguration.h"
+#include "app/startup/InstallerVariables.h"
+#include "configuration/model/InstallConfigurationList.h"
+#include "wizard/frame/ClassicInstallWizard.h"
+#include "wizard/frame/InstallCheckMessageBox.h"
+#include "wizard/frame/InstallPushButton.h"
+#include "wizard/frame/InstallTextDialog.h"
+#include "wizard/pages/InstallChooseDestinationDialog.h"
+#include "wizard/pages/InstallLicenseAgreementDialog.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QRadioButton>
+#include <QTimer>
+#include <QtTest>
+#include <memory>
+
+// The installation run driven through the real wizard, page by page: which page
+// follows which in every mode, the texts of the result pages, the Cancel questions,
+// the quiet starts and the record written after a failed step. The tree is a small
+// one of scripted items, so nothing outside the test's own folder is touched.
+class TestInstallRun : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void pageFlow_data();
+    void pageFlow();
+    void cancelQuestion_data();
+    void cancelQuestion();
+    void quietRun_data();
+    void quietRun();
+    void itemFailureAnsweredTerminate_data();
+    void itemFailureAnsweredTerminate();
+    void pageTable_data();
+    void pageTable();
+
+private:
+    QString m_log;
+};
+
+namespace {
+
+// An item whose own action writes what it did into a shared log and fails on request.
+class ScriptedItem : public InstallConfigurationItem
+{
+public:
+    ScriptedItem(InstallConfigurationItem *parent, const QString &name, int level, QString *log,
+                 bool failInstall = false)
+        : InstallConfigurationItem(parent, name, QString(), level, true), m_log(log),
+          m_failInstall(failInstall)
+    {
+    }
+
+protected:
+    void doInstall() override
+    {
+        *m_log += QStringLiteral("install ") + name() + QLatin1Char(';');
+        if (m_failInstall)
+            throw InstallException(QStringLiteral("Cannot install ") + name());
+    }
+    void doUninstall() override { *m_log += QStringLiteral("remove ") + name() + QLatin1Char(';'); }
+
+private:
+    QString *m_log;
+    bool m_failInstall;
+};
+
+struct TreeShape
+{
+    bool optionalComponent = false; // a level-4 item, offered on the components page
+    bool typicalItem = false;       // a level-1 item, which brings the setup-type page
+    bool failingItem = false;
+};
+
+InstallConfigurationList *buildTree(const TreeShape &shape, QString *log)
+{
+    auto *list = new InstallConfigurationList();
+    auto *group = new InstallConfigurationItem(list, QStringLiteral("Product"), QString(), 0, true);
+    new ScriptedItem(group, QStringLiteral("Binary Files"), 0, log);
+    if (shape.typicalItem)
+        new ScriptedItem(group, QStringLiteral("Typical Files"), 1, log);
+    if (shape.failingItem)
+        new ScriptedItem(group, QStringLiteral("Broken Files"), 0, log, true);
+    if (shape.optionalComponent)
+        new ScriptedItem(group, QStringLiteral("Rules"), 4, log);
+    list->checkWillInstall();
+    return list;
+}
+
+// The product application with its exits observed instead of taken.
+class ObservedApplication : public QuillonInstallerApplication
+{
+public:
+    using QuillonInstallerApplication::QuillonInstallerApplication;
+    using InstallStandardInstallerApplication::page;
+
+    int quitCalls = 0;
+    QString recordPath;
+
+    void quit() override { ++quitCalls; }
+
+protected:
+    QString maintenanceRecordPath() const override
+    {
+        return recordPath.isEmpty() ? QuillonInstallerApplication::maintenanceRecordPath()
+                                    : recordPath;
+    }
+};
+
+// Everything one run needs, torn down in the right order.
+struct Run
+{
+    QPointer<ClassicInstallWizard> wizard;
+    InstallConfigurationList *list = nullptr;
+    ObservedApplication *application = nullptr;
+
+    // options: the command line after the program name; program: the program's path.
+    Run(const TreeShape &shape, QString *log, const QStringList &options, const QString &licence,
+        const QString &program = QStringLiteral("/release/Setup"))
+    {
+        wizard = new ClassicInstallWizard();
+        list = buildTree(shape, log);
+        application = new ObservedApplication(nullptr, wizard, list, licence, QString(), QString(),
+                                              QString(), QStringList{program} + options);
+    }
+    ~Run()
+    {
+        delete application;
+        delete wizard.data();
+        delete list;
+    }
+
+    int currentId() const { return wizard->dialogId(wizard->currentDialog()); }
+    QString currentTitle() const
+    {
+        return wizard->currentDialog() ? wizard->currentDialog()->title() : QString();
+    }
+    QString currentText() const
+    {
+        const auto *page = qobject_cast<InstallTextDialog *>(wizard->currentDialog());
+        return page ? page->text() : QString();
+    }
+};
+
+const QString licenceText = QStringLiteral("<html><body><p>Terms.</p></body></html>");
+
+// Answers the next question box with the given button and keeps what it asked.
+struct BoxAnswer
+{
+    QString texts;
+    bool answered = false;
+};
+
+void answerNextBox(int button, BoxAnswer *answer)
+{
+    QTimer::singleShot(0, [button, answer]() {
+        auto *box = qobject_cast<InstallCheckMessageBox *>(QApplication::activeModalWidget());
+        if (!box) {
+            answerNextBox(button, answer);
+            return;
+        }
+        QStringList texts;
+        for (const QLabel *label : box->findChildren<QLabel *>())
+            texts << label->text();
+        answer->texts = texts.join(QLatin1Char('\n'));
+        answer->answered = true;
+        box->button(button)->click();
+    });
+}
+
+QString expected(const QString &text)
+{
+    return expand(text);
+}
+
+// Runs a script of page checks (numbers: the page that must be current) and actions.
+bool runScript(Run &run, const QString &script, QString *failure)
+{
+    const QStringList tokens = script.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    for (const QString &token : tokens) {
+        bool isNumber = false;
+        const int id = token.toInt(&isNumber);
+        if (isNumber) {
+            if (run.currentId() != id) {
+                *failure = QStringLiteral("expected page %1 before '%2', found %3")
+                               .arg(id).arg(token).arg(run.currentId());
+                return false;
+            }
+        } else if (token == QLatin1String("start")) {
+            run.application->start();
+        } else if (token == QLatin1String("next")) {
+            run.wizard->nextButton()->click();
+        } else if (token == QLatin1String("back")) {
+            run.wizard->backButton()->click();
+        } else if (token == QLatin1String("help")) {
+            run.application->onHelpClicked(run.wizard->currentDialog());
+        } else if (token == QLatin1String("accept") || token == QLatin1String("decline")) {
+            auto *licence = qobject_cast<InstallLicenseAgreementDialog *>(run.wizard->currentDialog());
+            if (!licence) {
+                *failure = QStringLiteral("no licence page for '%1'").arg(token);
+                return false;
+            }
+            (token == QLatin1String("accept") ? licence->acceptButton() : licence->declineButton())->click();
+        } else if (token == QLatin1String("back-disabled") || token == QLatin1String("next-disabled")) {
+            QPushButton *button = token.startsWith(QLatin1String("back")) ? run.wizard->backButton()
+                                                                          : run.wizard->nextButton();
+            if (button->isEnabled()) {
+                *failure = QStringLiteral("'%1' does not hold on page %2").arg(token).arg(run.currentId());
+                return false;
+            }
+        } else if (token.startsWith(QLatin1String("next-label="))) {
+            const QString label = token.mid(11).replace(QLatin1Char('_'), QLatin1Char(' '));
+            if (run.wizard->nextButton()->text() != label) {
+                *failure = QStringLiteral("Next reads '%1', not '%2'").arg(run.wizard->nextButton()->text(), label);
+                return false;
+            }
+        } else {
+            *failure = QStringLiteral("unknown script token '%1'").arg(token);
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+void TestInstallRun::init()
+{
+    InstallerVariables::initialise();
+    m_log.clear();
+}
+
+void TestInstallRun::cleanup() {}
+
+void TestInstallRun::pageFlow_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<bool>("withLicence");
+    QTest::addColumn<bool>("optionalComponent");
+    QTest::addColumn<bool>("typicalItem");
+    QTest::addColumn<bool>("previousInstallation");
+    QTest::addColumn<QString>("script");
+    QTest::addColumn<QString>("finalTitle");
+    QTest::addColumn<QString>("finalText");
+    QTest::addColumn<int>("result");
+    QTest::addColumn<QString>("log");
+
+    const QString installed = QStringLiteral(
+        "$(Product) $(Version) has now been installed.<p>Click Finish to complete the installation.");
+    QTest::newRow("no licence, no options: welcome, destination, start")
+        << QStringList() << false << false << false << false
+        << "start 1 back-disabled next 3 next 11 next-label=&Install next 17 next"
+        << "Install Complete" << installed << 1 << "install Binary Files;";
+    QTest::newRow("licence accepted, components page offered")
+        << QStringList() << true << true << false << false
+        << "start 1 next 20 next-disabled accept next 3 next 7 next 11 next 17 next"
+        << "Install Complete" << installed << 1 << "install Binary Files;install Rules;";
+    QTest::newRow("typical items bring the setup-type page")
+        << QStringList() << false << false << true << false
+        << "start 1 next 3 next 8 next 11 next 17 next"
+        << "Install Complete" << installed << 1
+        << "install Binary Files;install Typical Files;";
+    QTest::newRow("licence declined ends on the failed page")
+        << QStringList() << true << false << false << false
+        << "start 1 next 20 decline next 18 next-label=&Finish next"
+        << "Installation Failed"
+        << "License agreement not accepted<p>Click Finish to terminate the installer." << 0 << "";
+    QTest::newRow("back walks the history and forward again")
+        << QStringList() << true << true << false << false
+        << "start 1 next 20 accept next 3 next 7 back 3 back 20 next 3 next 7 next 11 back 7 next 11 next 17 next"
+        << "Install Complete" << installed << 1 << "install Binary Files;install Rules;";
+    QTest::newRow("help page from any page, back returns")
+        << QStringList() << false << false << false << false
+        << "start 1 next 3 help 19 next-disabled back 3 next 11 next 17 next"
+        << "Install Complete" << installed << 1 << "install Binary Files;";
+    QTest::newRow("earlier installation in the destination becomes an upgrade")
+        << QStringList() << false << false << false << true
+        << "start 1 next 3 next 15 back-disabled next-label=&Upgrade next 17 next"
+        << "Upgrade Complete"
+        << "$(Product) $(Version) has now been upgraded.<p>Click Finish to complete the installation."
+        << 1 << "remove Binary Files;install Binary Files;";
+    QTest::newRow("uninstaller program starts on the removal page")
+        << QStringList() << false << false << false << true
+        << "start 12 back-disabled next-label=&Remove next 17 next"
+        << "Uninstall Complete"
+        << "$(Product) $(Version) had now been uninstalled.<p>Click Finish to close the installer."
+        << 2 << "remove Binary Files;";
+    QTest::newRow("repair request is offered as removal")
+        << QStringList{QStringLiteral("--repair")} << false << false << false << true
+        << "start 12 next 17 next"
+        << "Uninstall Complete"
+        << "$(Product) $(Version) had now been uninstalled.<p>Click Finish to close the installer."
+        << 2 << "remove Binary Files;";
+}
+
+void TestInstallRun::pageFlow()
+{
+    QFETCH(QStringList, options);
+    QFETCH(bool, withLicence);
+    QFETCH(bool, optionalComponent);
+    QFETCH(bool, typicalItem);
+    QFETCH(bool, previousInstallation);
+    QFETCH(QString, script);
+    QFETCH(QString, finalTitle);
+    QFETCH(QString, finalText);
+    QFETCH(int, result);
+    QFETCH(QString, log);
+
+    QTemporaryDir folder;
+    QVERIFY2(folder.isValid(), "temporary folder");
+    setVariable(QStringLiteral("DestDir"), folder.path() + QStringLiteral("/dest"));
+    TreeShape shape;
+    shape.optionalComponent = optionalComponent;
+    shape.typicalItem = typicalItem;
+
+    const QString recordPath = expand(QStringLiteral("$(InstallerDir)/IConf.xml"));
+    if (previousInstallation) {
+        // A record of the same tree, fully installed, as an earlier run leaves it.
+        Run earlier(shape, &m_log, QStringList(), QString());
+        earlier.list->setInstalled(InstallConfigurationItem::fullyInstalled, true);
+        QVERIFY2(QDir().mkpath(QFileInfo(recordPath).path()), "installer folder");
+        QVERIFY2(saveInstalledConfiguration(recordPath), "earlier record written");
+        m_log.clear();
+    }
+
+    // The uninstaller is the same program under another name.
+    const QString program = QByteArray(QTest::currentDataTag()).startsWith("uninstaller")
+                                ? expand(QStringLiteral("$(InstallerDir)/uninstall"))
+                                : QStringLiteral("/release/Setup");
+    Run run(shape, &m_log, options, withLicence ? licenceText : QString(), program);
+    run.application->recordPath = recordPath;
+
+    QString failure;
+    const int lastNext = script.lastIndexOf(QStringLiteral(" next"));
+    QVERIFY2(runScript(run, script.left(lastNext), &failure), qPrintable(failure));
+    QCOMPARE(run.currentTitle(), finalTitle);
+    QCOMPARE(run.currentText(), expected(finalText));
+    QCOMPARE(run.application->quitCalls, 0);
+    QVERIFY2(runScript(run, script.mid(lastNext), &failure), qPrintable(failure));
+    QCOMPARE(run.application->quitCalls, 1);
+    QCOMPARE(run.application->result(), result);
+    QCOMPARE(m_log, log);
+}
+
+void TestInstallRun::cancelQuestion_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QString>("script");
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<QString>("heading");
+    QTest::addColumn<QString>("question");
+    QTest::addColumn<int>("quitCalls");
+
+    const QString before = QStringLiteral(
+        "<p>Are you sure you want to terminate the installation?<p>Click Yes to terminate or No to continue.");
+    const QString during = QStringLiteral(
+        "<p>If you terminate the installation now, $(Product) may not work properly.<p>Are you sure you "
+        "want to terminate the installation?<p>Click Yes to terminate installation or No to continue.");
+    const int yes = InstallCheckMessageBox::Yes;
+    const int no = InstallCheckMessageBox::No;
+    QTest::newRow("welcome page, Yes ends the installer")
+        << QStringList() << "start 1" << yes << "The installation is not complete"
+        << QStringLiteral("Setup has not installed $(Product).") + before << 1;
+    QTest::newRow("welcome page, No stays")
+        << QStringList() << "start 1" << no << "The installation is not complete"
+        << QStringLiteral("Setup has not installed $(Product).") + before << 0;
+    QTest::newRow("during the run the longer question")
+        << QStringList() << "progress" << yes << "The installation is not complete"
+        << QStringLiteral("Setup has not installed $(Product).") + during << 1;
+    QTest::newRow("removal page names the removal")
+        << QStringList{QStringLiteral("--remove")} << "start 12" << yes
+        << "The installation removal is not complete"
+        << QStringLiteral("Setup has not removed $(Product).") + before << 1;
+    QTest::newRow("result page ends without a question")
+        << QStringList() << "start 1 next 3 next 11 next 17" << 0 << QString() << QString() << 1;
+}
+
+void TestInstallRun::cancelQuestion()
+{
+    QFETCH(QStringList, options);
+    QFETCH(QString, script);
+    QFETCH(int, answer);
+    QFETCH(QString, heading);
+    QFETCH(QString, question);
+    QFETCH(int, quitCalls);
+
+    QTemporaryDir folder;
+    setVariable(QStringLiteral("DestDir"), folder.path() + QStringLiteral("/dest"));
+    Run run(TreeShape(), &m_log, options, QString());
+    QString failure;
+    if (script == QLatin1String("progress"))
+        run.wizard->showDialog(InstallStandardInstallerApplication::ProgressPage);
+    else
+        QVERIFY2(runScript(run, script, &failure), qPrintable(failure));
+    const int pageBefore = run.currentId();
+
+    BoxAnswer box;
+    if (answer)
+        answerNextBox(answer, &box);
+    run.wizard->cancelButton()->isEnabled() ? run.wizard->cancelButton()->click()
+                                            : run.application->onCancelClicked();
+    QCOMPARE(box.answered, answer != 0);
+    if (answer) {
+        QVERIFY2(box.texts.contains(expand(heading)), qPrintable(box.texts));
+        QVERIFY2(box.texts.contains(expand(question)), qPrintable(box.texts));
+    }
+    QCOMPARE(run.application->quitCalls, quitCalls);
+    QCOMPARE(run.currentId(), pageBefore);
+    QCOMPARE(run.application->result(), 0);
+}
+
+void TestInstallRun::quietRun_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<bool>("withLicence");
+    QTest::addColumn<bool>("failingItem");
+    QTest::addColumn<int>("pageAfterStart");
+    QTest::addColumn<int>("result");
+    QTest::addColumn<bool>("recordWritten");
+
+    const QStringList quietAccept{QStringLiteral("--quiet"), QStringLiteral("--accept-license")};
+    QTest::newRow("quiet with accepted licence installs at once")
+        << quietAccept << true << false << -1 << 1 << true;
+    QTest::newRow("quiet without licence text installs at once")
+        << QStringList{QStringLiteral("-s")} << false << false << -1 << 1 << true;
+    QTest::newRow("quiet without acceptance stops at the licence")
+        << QStringList{QStringLiteral("--silent")} << true << false << 20 << 0 << false;
+    QTest::newRow("quiet failure sets result 0 and still writes the record")
+        << quietAccept << true << true << -1 << 0 << true;
+}
+
+void TestInstallRun::quietRun()
+{
+    QFETCH(QStringList, options);
+    QFETCH(bool, withLicence);
+    QFETCH(bool, failingItem);
+    QFETCH(int, pageAfterStart);
+    QFETCH(int, result);
+    QFETCH(bool, recordWritten);
+
+    QTemporaryDir folder;
+    setVariable(QStringLiteral("DestDir"), folder.path() + QStringLiteral("/dest"));
+    QVERIFY(QDir().mkpath(expand(QStringLiteral("$(InstallerDir)"))));
+    TreeShape shape;
+    shape.failingItem = failingItem;
+    Run run(shape, &m_log, options, withLicence ? licenceText : QString());
+    BoxAnswer box;
+    if (failingItem)
+        answerNextBox(InstallCheckMessageBox::No, &box); // skip the item, the run goes on
+    run.application->start();
+    if (pageAfterStart > 0) {
+        QCOMPARE(run.currentId(), pageAfterStart);
+        QTest::qWait(0);
+        QCOMPARE(run.application->quitCalls, 0);
+    } else {
+        // The quiet start is queued: nothing has run before the event loop turns.
+        QCOMPARE(m_log, QString());
+        QVERIFY2(QTest::qWaitFor([&]() { return run.application->quitCalls > 0; }),
+                 "the quiet run ends the event loop");
+        QCOMPARE(run.currentId(), int(InstallStandardInstallerApplication::ProgressPage));
+    }
+    QCOMPARE(run.application->result(), result);
+    QCOMPARE(QFile::exists(expand(QStringLiteral("$(InstallerDir)/IConf.xml"))), recordWritten);
+}
+
+void TestInstallRun::itemFailureAnsweredTerminate_data()
+{
+    QTest::addColumn<bool>("quiet");
+    QTest::newRow("interactive") << false;
+    QTest::newRow("quiet") << true;
+}
+
+void TestInstallRun::itemFailureAnsweredTerminate()
+{
+    QFETCH(bool, quiet);
+    QTemporaryDir folder;
+    setVariable(QStringLiteral("DestDir"), folder.path() + QStringLiteral("/dest"));
+    QVERIFY(QDir().mkpath(expand(QStringLiteral("$(InstallerDir)"))));
+    TreeShape shape;
+    shape.failingItem = true;
+    const QStringList options = quiet ? QStringList{QStringLiteral("-s")} : QStringList();
+    Run run(shape, &m_log, options, QString());
+    BoxAnswer box;
+    answerNextBox(InstallCheckMessageBox::Yes, &box);
+    if (quiet) {
+        run.application->start();
+        QVERIFY(QTest::qWaitFor([&]() { return box.answered; }));
+    } else {
+        QString failure;
+        QVERIFY2(runScript(run, QStringLiteral("start 1 next 3 next 11 next"), &failure), qPrintable(failure));
+    }
+    QVERIFY2(box.texts.contains(QStringLiteral("Cannot install Broken Files")), qPrintable(box.texts));
+    QCOMPARE(run.currentId(), int(InstallStandardInstallerApplication::FailedPage));
+    QCOMPARE(run.currentTitle(), QStringLiteral("Installation Failed"));
+    QCOMPARE(run.currentText(), QStringLiteral("Installation has been cancelled by user.<p>Click Finish "
+                                               "to terminate the installer."));
+    QVERIFY2(QFile::exists(expand(QStringLiteral("$(InstallerDir)/IConf.xml"))),
+             "the record is written after a cancelled step");
+    QCOMPARE(run.application->quitCalls, 0);
+    run.wizard->nextButton()->click();
+    QCOMPARE(run.application->quitCalls, 1);
+    QCOMPARE(run.application->result(), 0);
+}
+
+void TestInstallRun::pageTable_data()
+{
+    QTest::addColumn<bool>("withLicence");
+    QTest::addColumn<QString>("program");
+    QTest::newRow("with licence") << true << QStringLiteral("/release/Setup");
+    QTest::newRow("without licence") << false << QStringLiteral("/release/Setup");
+    QTest::newRow("as uninstaller") << true << QStringLiteral("/x/bin/uninstall");
+}
+
+void TestInstallRun::pageTable()
+{
+    QFETCH(bool, withLicence);
+    QFETCH(QString, program);
+    Run run(TreeShape(), &m_log, QStringList(), withLicence ? licenceText : QString(), program);
+    for (int id = 1; id <= 20; ++id) {
+        const bool registered = run.wizard->dialog(id) != nullptr;
+        const bool expectedRegistered = id != 10 && (id != 20 || withLicence);
+        QVERIFY2(registered == expectedRegistered, qPrintable(QStringLiteral("page %1").arg(id)));
+    }
+    const auto *removal = qobject_cast<InstallTextDialog *>(run.wizard->dialog(12));
+    QVERIFY(removal);
+    QCOMPARE(removal->text(),
+             QStringLiteral("<p>To start removal of <b>Corvane Fenwick Studio for RISC-V</b>, click "
+                            "<b>Remove</b>.</p><br/><p>Please note, the uninstaller does not remove any "
+                            "user data such as settings or installed packages.</p><p>User data can be "
+                            "removed by selecting the <b>Tools &gt; Admin &gt; Remove All User "
+                            "Data...</b> option in <b>Corvane Fenwick Studio</b>.</p>"));
+    const auto *failed = qobject_cast<InstallTextDialog *>(run.wizard->dialog(18));
+    QVERIFY(failed);
+    QCOMPARE(failed->title(), QStringLiteral("Installation Failed"));
+    QCOMPARE(failed->nextLabel(), QStringLiteral("&Finish"));
+    QCOMPARE(failed->text(), QString());
+    QCOMPARE(run.wizard->dialog(16)->title(), QStringLiteral("Installing"));
+    QCOMPARE(run.application->mode(),
+             program.endsWith(QLatin1String("uninstall")) ? InstallApplication::Remove
+                                                          : InstallApplication::Typical);
+}
+
+QTEST_MAIN(TestInstallRun)
+#include "tst_installrun.moc"
