@@ -44,6 +44,8 @@ public:
 
 public slots:
     void buttonClicked(int id);
+    // Escape and the close button answer Cancel, else No, else a lone button.
+    void reject() override;
 
 private:
     QList<QPushButton *> m_buttons;

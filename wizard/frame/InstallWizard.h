@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QMap>
+#include <QPointer>
 #include <QWidget>
 
 class InstallWizardDialog;
@@ -40,4 +42,7 @@ protected:
 
 private:
     QStackedWidget *m_pageStack;
+    QMap<int, QPointer<InstallWizardDialog>> m_pages;
+    QPointer<InstallWizardDialog> m_current;
+    int m_nextAutomaticId = -2;
 };

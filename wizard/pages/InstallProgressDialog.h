@@ -2,9 +2,8 @@
 
 #include "wizard/frame/InstallWizardDialog.h"
 
-#include <QMetaObject>
-
 class InstallConfigurationItem;
+class InstallConfigurationList;
 class QLabel;
 class StudioProgressBar;
 
@@ -32,7 +31,7 @@ public:
     StudioProgressBar *totalBar() const { return m_totalBar; }
 
     // Follows this root's signals instead of the application's configuration list.
-    void followConfigurationList(InstallConfigurationItem *root);
+    void followConfigurationList(InstallConfigurationList *root);
 
 public slots:
     void starting(InstallConfigurationItem *item);
@@ -50,19 +49,17 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
-    void disconnectItem();
-    InstallConfigurationItem *root() const;
+    void disconnectItem(InstallConfigurationItem *item);
 
     int m_phase = Installing;
     int m_completed = 0;
     bool m_showCurrent = true;
     QString m_prefix;
-    InstallConfigurationItem *m_root = nullptr;
+    InstallConfigurationList *m_root = nullptr;
     QLabel *m_itemLabel;
     QLabel *m_taskLabel;
     QLabel *m_currentLabel;
     StudioProgressBar *m_currentBar;
     QLabel *m_totalLabel;
     StudioProgressBar *m_totalBar;
-    QMetaObject::Connection m_itemConnections[3];
 };
