@@ -1,8 +1,11 @@
 #include "app/application/InstallApplication.h"
 
 #include "app/core/InstallException.h"
+#include "configuration/model/InstallConfigurationList.h"
+#include "media/install/InstallMedia.h"
 #include "media/platform/ProcessRunner.h"
 #include "wizard/frame/InstallWizard.h"
+#include "wizard/frame/InstallWizardDialog.h"
 
 #include <QCoreApplication>
 #include <QPointer>
@@ -18,11 +21,34 @@ InstallApplication::InstallApplication(QWidget *mainWindow, InstallWizard *wizar
                                        InstallConfigurationList *configurationList)
     : m_mainWindow(mainWindow), m_wizard(wizard), m_configurationList(configurationList)
 {
+    // The frame only reports what the user pressed; the application decides what follows.
+    if (m_wizard) {
+        connect(m_wizard, &InstallWizard::cancelClicked, this,
+                qOverload<InstallWizardDialog *>(&InstallApplication::onCancelClicked));
+        connect(m_wizard, &InstallWizard::backClicked, this, &InstallApplication::onBackClicked);
+        connect(m_wizard, &InstallWizard::nextClicked, this, &InstallApplication::onNextClicked);
+        connect(m_wizard, &InstallWizard::helpClicked, this, &InstallApplication::onHelpClicked);
+        connect(m_wizard, &InstallWizard::aboutToShow, this, &InstallApplication::onAboutToShow);
+    }
+    if (m_mainWindow) {
+        // An outer window is any widget; it takes part only when it has the signal.
+        if (m_mainWindow->metaObject()->indexOfSignal("cancelClicked()") >= 0)
+            connect(m_mainWindow, SIGNAL(cancelClicked()), this, SLOT(onCancelClicked()));
+        if (m_wizard)
+            m_mainWindow->setFocusProxy(m_wizard);
+    }
+    // Every change of mode changes which items are due.
+    if (m_configurationList)
+        connect(this, &InstallApplication::modeChanged, m_configurationList,
+                &InstallConfigurationItem::checkWillInstall);
     currentApplication = this;
 }
 
 InstallApplication::~InstallApplication()
 {
+    // The configuration list belongs to whoever built it; the rest is ours.
+    delete m_wizard;
+    delete m_mainWindow;
     delete m_media;
     if (currentApplication == this)
         currentApplication = nullptr;
@@ -31,6 +57,16 @@ InstallApplication::~InstallApplication()
 InstallApplication *InstallApplication::instance()
 {
     return currentApplication;
+}
+
+InstallWizard *InstallApplication::wizard() const
+{
+    return m_wizard.data();
+}
+
+QWidget *InstallApplication::mainWindow() const
+{
+    return m_mainWindow.data();
 }
 
 InstallMedia *InstallApplication::media() const

@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QObject>
+#include <QPointer>
 #include <QStringList>
 
 class InstallWizard;
@@ -32,8 +33,8 @@ public:
     int result() const { return m_result; }
     void setResult(int result) { m_result = result; }
     quint32 runFlags() const { return m_runFlags; }
-    InstallWizard *wizard() const { return m_wizard; }
-    QWidget *mainWindow() const { return m_mainWindow; }
+    InstallWizard *wizard() const;
+    QWidget *mainWindow() const;
     InstallConfigurationList *configurationList() const { return m_configurationList; }
     // Throws InstallException "No installation media" when there is none.
     InstallMedia *media() const;
@@ -67,8 +68,9 @@ protected:
     void showPreviousPage(InstallWizardDialog *page);
 
 private:
-    QWidget *m_mainWindow;
-    InstallWizard *m_wizard;
+    // Guarded: whoever tears the window down first, the destructor must not free it twice.
+    QPointer<QWidget> m_mainWindow;
+    QPointer<InstallWizard> m_wizard;
     InstallConfigurationList *m_configurationList;
     InstallMedia *m_media = nullptr;
     QList<InstallWizardDialog *> m_pageHistory;

@@ -1,0 +1,178 @@
+#include "app/queries/UserQueries.h"
+
+#include "app/core/InstallException.h"
+#include "app/core/InstallUserCancelException.h"
+#include "app/core/VariableTable.h"
+#include "media/platform/FileName.h"
+#include "media/platform/FileSystem.h"
+#include "wizard/frame/InstallCheckMessageBox.h"
+#include "wizard/pages/InstallFindFileDialog.h"
+
+namespace {
+
+// The two remembered "to All" answers; they hold for the rest of the process.
+QueryPolicy overwriteAnswer = QueryPolicy::Ask;
+QueryPolicy readOnlyAnswer = QueryPolicy::Ask;
+
+constexpr int yesNoAllCancel = InstallCheckMessageBox::Yes | InstallCheckMessageBox::YesToAll
+    | InstallCheckMessageBox::No | InstallCheckMessageBox::NoToAll
+    | InstallCheckMessageBox::Cancel;
+
+QString quotedPath(const QString &path)
+{
+    return QLatin1Char('"') + path + QLatin1Char('"');
+}
+
+// Applies an answer of a five-button question: true for Yes and Yes to All, false
+// for No and No to All; Cancel ends the run.
+bool applyAnswer(int answer, QueryPolicy &policy)
+{
+    switch (answer) {
+    case InstallCheckMessageBox::YesToAll:
+        policy = QueryPolicy::All;
+        return true;
+    case InstallCheckMessageBox::Yes:
+        return true;
+    case InstallCheckMessageBox::NoToAll:
+        policy = QueryPolicy::None;
+        return false;
+    case InstallCheckMessageBox::Cancel:
+        throw InstallUserCancelException();
+    default:
+        return false;
+    }
+}
+
+bool makeWritable(const FileName &file)
+{
+    return Platform::setWritable(file.path(), true) && file.isWritable();
+}
+
+} // namespace
+
+QueryPolicy overwritePolicy()
+{
+    return overwriteAnswer;
+}
+
+QueryPolicy readOnlyPolicy()
+{
+    return readOnlyAnswer;
+}
+
+void resetQueryPolicies()
+{
+    overwriteAnswer = QueryPolicy::Ask;
+    readOnlyAnswer = QueryPolicy::Ask;
+}
+
+void reportError(const QString &text)
+{
+    InstallCheckMessageBox::exec(QStringLiteral("Installation Error"),
+                                 text + QStringLiteral(".<p>Click OK to terminate installation"),
+                                 InstallCheckMessageBox::Ok, InstallCheckMessageBox::Ok);
+}
+
+bool mayReplaceFile(const QDateTime &newTime, qint64 newSize, const QString &path)
+{
+    const FileName file(path);
+    if (!file.exists())
+        return true;
+    if (!confirmOverwrite(newTime, newSize, path))
+        return false;
+    if (!file.isWritable())
+        return confirmReadOnlyOverwrite(path);
+    return true;
+}
+
+bool confirmOverwrite(const QDateTime &newTime, qint64 newSize, const QString &existing)
+{
+    if (overwriteAnswer == QueryPolicy::None)
+        return false;
+
+    const FileName file(existing);
+    // File systems and archives keep times to the second; a finer difference is the
+    // same file copied before.
+    const qint64 existingSeconds = file.lastModified().toSecsSinceEpoch();
+    const qint64 newSeconds = newTime.toSecsSinceEpoch();
+    if (existingSeconds == newSeconds && file.size() == newSize)
+        return false;
+    if (overwriteAnswer == QueryPolicy::All)
+        return true;
+
+    const QString name = file.fileName();
+    const QString path = file.path();
+    QString heading;
+    QString message;
+    int defaultButton = InstallCheckMessageBox::No;
+    if (existingSeconds == newSeconds) {
+        heading = name + QStringLiteral(" already exists");
+        message = QStringLiteral("Do you want to overwrite ") + quotedPath(path)
+            + QStringLiteral("?");
+    } else if (existingSeconds < newSeconds) {
+        heading = QStringLiteral("Older version of ") + name + QStringLiteral(" already exists");
+        message = QStringLiteral("Do you want to overwrite ") + quotedPath(path)
+            + QStringLiteral(" with newer file?");
+        defaultButton = InstallCheckMessageBox::Yes;
+    } else {
+        heading = QStringLiteral("Newer version of ") + name + QStringLiteral(" already exists");
+        message = QStringLiteral("Do you want to overwrite ") + quotedPath(path)
+            + QStringLiteral(" with older file?");
+    }
+    return applyAnswer(InstallCheckMessageBox::exec(heading, message, yesNoAllCancel,
+                                                    defaultButton),
+                       overwriteAnswer);
+}
+
+bool confirmReadOnlyOverwrite(const QString &existing)
+{
+    if (readOnlyAnswer == QueryPolicy::None)
+        return false;
+
+    const FileName file(existing);
+    const QString name = file.fileName();
+    const QString path = file.path();
+    if (readOnlyAnswer == QueryPolicy::Ask) {
+        const int answer = InstallCheckMessageBox::exec(
+            name + QStringLiteral(" is a read only file"),
+            QStringLiteral("Do you want to overwrite read only file ") + quotedPath(path)
+                + QStringLiteral("?"),
+            yesNoAllCancel, InstallCheckMessageBox::No);
+        if (!applyAnswer(answer, readOnlyAnswer))
+            return false;
+    }
+
+    // Keep trying until the file gives way or the user decides to skip it.
+    while (!makeWritable(file)) {
+        const int answer = InstallCheckMessageBox::exec(
+            QStringLiteral("Cannot make ") + name + QStringLiteral(" writable"),
+            QStringLiteral("Do you want to skip over installation of ") + path
+                + QStringLiteral("?"),
+            InstallCheckMessageBox::Yes | InstallCheckMessageBox::No
+                | InstallCheckMessageBox::Cancel,
+            InstallCheckMessageBox::Yes);
+        if (answer == InstallCheckMessageBox::Cancel)
+            throw InstallUserCancelException();
+        if (answer != InstallCheckMessageBox::No)
+            return false;
+    }
+    return true;
+}
+
+QString locateFile(const QString &path)
+{
+    QString wanted = path;
+    while (!FileName(expand(wanted)).exists()) {
+        InstallFindFileDialog dialog(nullptr, wanted);
+        if (dialog.exec() != 1) {
+            throw InstallException(QStringLiteral("Cannot find file '")
+                                   + FileName(expand(wanted)).fileName()
+                                   + QStringLiteral("'"));
+        }
+        // Folder kinds put the answer into SrcDir or DestDir, which the unchanged
+        // path picks up on the next expansion.
+        if (dialog.kind() == InstallFindFileDialog::LocateFile)
+            wanted = dialog.locatedPath();
+    }
+    return expand(wanted);
+}
