@@ -1,0 +1,69 @@
+#pragma once
+
+#include "media/archive/PackageArchiveFile.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <cstdio>
+#include <memory>
+
+class PackageArchiveCompressedInputFile;
+class PackageArchiveCompressedOutputFile;
+class PackageArchiveData;
+class PackageArchiveIOFileInterface;
+
+// A package archive opened for reading: the table of contents is held in memory,
+// member contents are decompressed on demand. Every failure throws HException.
+class PackageArchive : public QObject
+{
+    Q_OBJECT
+
+public:
+    enum OpenFlag : quint32 {
+        IndexByName = 1,
+    };
+
+    explicit PackageArchive(const QString &fileName = QString(), QObject *parent = nullptr);
+    ~PackageArchive() override;
+
+    void open(const QString &fileName, quint32 offset = 0, quint32 flags = 0);
+    void close();
+    bool isOpen() const;
+
+    const QList<const PackageArchiveFile *> &files() const;
+    const PackageArchiveFile *findFile(const QString &name) const;
+    QByteArray fileData(const PackageArchiveFile *file);
+    void extractFile(const PackageArchiveFile *file, const QString &destPath, bool overwrite);
+    // Refuses names that could leave `folder` (see isSafeFileName).
+    void extractFileTo(const PackageArchiveFile *file, const QString &folder, bool overwrite);
+
+    quint32 formatVersion() const;
+    quint32 compressionMethod() const;
+
+    // Reads the rest of the stream up to its end, so the stream's own check runs,
+    // and returns the length of the decompressed data.
+    quint64 readToEnd();
+
+    // False for a name that is empty, absolute or has a ".." component.
+    static bool isSafeFileName(const QString &name);
+
+    // Both take ownership of `stream` (closing it also when they throw).
+    virtual std::unique_ptr<PackageArchiveCompressedInputFile> createInputFile(quint32 method,
+                                                                              FILE *stream);
+    virtual std::unique_ptr<PackageArchiveCompressedOutputFile>
+    createOutputFile(quint32 method, FILE *stream, quint32 level);
+    // Called before an archive's header is written and before it is read.
+    virtual void writePrefix(FILE *stream);
+    virtual void readPrefix(FILE *stream);
+
+private:
+    void openLayout(const QString &fileName, quint32 offset);
+    void readCurrentTable();
+    void readLegacyTable(quint32 count);
+    void readLegacyHeaderFromStream();
+    void addMember(const PackageArchiveFile &file);
+
+    std::unique_ptr<PackageArchiveData> m_data;
+};
