@@ -1,0 +1,102 @@
+#include "app/records/InstalledConfiguration.h"
+
+#include "app/core/VariableTable.h"
+#include "configuration/model/InstallConfigurationList.h"
+#include "configuration/model/InstalledStateWriter.h"
+
+#include <QDomDocument>
+#include <QDomElement>
+#include <QFile>
+#include <QFileInfo>
+
+namespace {
+
+const QString documentType = QStringLiteral("Install");
+const QString configurationTag = QStringLiteral("configuration");
+const QString destDirAttribute = QStringLiteral("dest_dir");
+const QString srcDirAttribute = QStringLiteral("src_dir");
+const QString programFolderDirAttribute = QStringLiteral("program_folder_dir");
+
+InstallConfigurationItem *applicationTree()
+{
+    const InstallApplication *application = InstallApplication::instance();
+    return application ? application->configurationList() : nullptr;
+}
+
+QString lastSegment(const QString &path)
+{
+    return path.section(QLatin1Char('/'), -1);
+}
+
+} // namespace
+
+bool saveInstalledConfiguration(const QString &path)
+{
+    InstallConfigurationItem *root = applicationTree();
+    return root && saveInstalledConfiguration(*root, path);
+}
+
+bool saveInstalledConfiguration(InstallConfigurationItem &root, const QString &path)
+{
+    QDomDocument document(documentType);
+    QDomElement configuration = document.createElement(configurationTag);
+    document.appendChild(configuration);
+    configuration.setAttribute(destDirAttribute, expand(QStringLiteral("$(DestDir)")));
+    configuration.setAttribute(srcDirAttribute, expand(QStringLiteral("$(SrcDir)")));
+    configuration.setAttribute(programFolderDirAttribute,
+                               expand(QStringLiteral("$(ProgramFolderDir)")));
+    if (!root.saveState(document, configuration))
+        return false;
+
+    // The DOM does not keep the order attributes were set in; the writer restores it.
+    InstalledStateWriter writer;
+    writer.setAttributeOrder(configurationTag,
+                             {destDirAttribute, srcDirAttribute, programFolderDirAttribute});
+    writer.addItemClasses(&root);
+
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        file.write(writer.toString(document, 1).toUtf8());
+        file.close();
+    }
+    return true;
+}
+
+bool loadInstalledConfiguration(const QString &path)
+{
+    InstallConfigurationItem *root = applicationTree();
+    if (!root)
+        return false;
+    return loadInstalledConfiguration(*root, path, InstallApplication::instance()->mode());
+}
+
+bool loadInstalledConfiguration(InstallConfigurationItem &root, const QString &path,
+                                InstallApplication::Mode mode)
+{
+    if (!QFileInfo::exists(path))
+        return false;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    QDomDocument document;
+    if (!document.setContent(&file))
+        return false;
+
+    QDomElement configuration = document.firstChildElement(configurationTag);
+    const QString destDir = configuration.attribute(destDirAttribute);
+    if (!destDir.isEmpty())
+        setVariable(QStringLiteral("DestDir"), destDir);
+    if (mode == InstallApplication::Modify || mode == InstallApplication::Repair) {
+        const QString srcDir = configuration.attribute(srcDirAttribute);
+        if (!srcDir.isEmpty())
+            setVariable(QStringLiteral("SrcDir"), srcDir);
+    }
+    const QString programFolderDir = configuration.attribute(programFolderDirAttribute);
+    if (!programFolderDir.isEmpty()) {
+        setVariable(QStringLiteral("ProgramFolderDir"), programFolderDir);
+        setVariable(QStringLiteral("ProgramFolderName"), lastSegment(programFolderDir));
+    }
+
+    QDomElement itemElement = configuration.firstChildElement();
+    return root.loadState(document, itemElement);
+}

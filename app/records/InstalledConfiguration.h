@@ -1,0 +1,25 @@
+#pragma once
+
+#include "app/application/InstallApplication.h"
+
+#include <QString>
+
+class InstallConfigurationItem;
+
+// The installed-state record "IConf.xml": the three folders of an installation and the
+// state of every configuration item, written after a run and read back by maintenance
+// and by the search for an earlier installation.
+
+// Writes the record of the application's configuration tree to path. False when there
+// is no tree or the tree could not be saved (then no file is written); a file that
+// cannot be opened is not reported.
+bool saveInstalledConfiguration(const QString &path);
+bool saveInstalledConfiguration(InstallConfigurationItem &root, const QString &path);
+
+// Reads a record into the variables and the application's tree. False for a missing,
+// unreadable or malformed record, or one whose shape does not match the tree. The
+// source folder is taken from the record only in modes Modify and Repair, where the
+// installation is to be repeated from where it came.
+bool loadInstalledConfiguration(const QString &path);
+bool loadInstalledConfiguration(InstallConfigurationItem &root, const QString &path,
+                                InstallApplication::Mode mode);

@@ -1,0 +1,71 @@
+#include "configuration/items/FolderCleanup.h"
+
+#include "media/platform/FileSystem.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace {
+
+const QString rootFolder = QStringLiteral("/");
+
+bool isRoot(const QString &folder)
+{
+    return folder.isEmpty() || folder == rootFolder;
+}
+
+bool folderExists(const QString &folder)
+{
+    return QFileInfo(folder).isDir();
+}
+
+bool isEmptyFolder(const QString &folder)
+{
+    return QDir(folder).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System
+                                | QDir::NoDotAndDotDot);
+}
+
+} // namespace
+
+void FolderCleanup::addFolderOf(const QString &filePath)
+{
+    addFolder(QFileInfo(filePath).absolutePath());
+}
+
+void FolderCleanup::addFolder(const QString &folder)
+{
+    for (qsizetype index = 0; index < m_folders.size(); ++index) {
+        const QString &entry = m_folders.at(index);
+        if (entry == folder)
+            return;
+        if (entry.size() < folder.size()) {
+            m_folders.insert(index, folder);
+            return;
+        }
+    }
+    m_folders.append(folder);
+}
+
+void FolderCleanup::cleanUp(bool climb) const
+{
+    for (QString folder : m_folders) {
+        if (climb) {
+            while (!folderExists(folder) && !isRoot(folder))
+                folder = parentOf(folder);
+        }
+        while (!isRoot(folder) && folderExists(folder) && isEmptyFolder(folder)) {
+            // A folder that cannot be deleted ends the climb; it is not worth a question.
+            if (!Platform::removeFolder(folder))
+                break;
+            folder = parentOf(folder);
+        }
+    }
+}
+
+QString FolderCleanup::parentOf(const QString &folder)
+{
+    const qsizetype slash = folder.lastIndexOf(QLatin1Char('/'));
+    if (slash <= 0)
+        return rootFolder;
+    return folder.left(slash);
+}

@@ -1,0 +1,99 @@
+#include "configuration/items/InstallFilesConfigurationItem.h"
+
+#include "app/application/InstallApplication.h"
+#include "app/core/InstallException.h"
+#include "app/core/VariableTable.h"
+#include "app/queries/UserQueries.h"
+#include "configuration/items/FileRemovalLoop.h"
+#include "configuration/items/FolderCleanup.h"
+#include "configuration/items/PresenceCount.h"
+#include "media/platform/FileName.h"
+#include "media/platform/FileSystem.h"
+
+#include <QFileInfo>
+
+namespace {
+
+int countEntries(const InstallFilesConfigurationItem::Entry *table)
+{
+    int count = 0;
+    while (table && table[count].source)
+        ++count;
+    return count;
+}
+
+QString expandedText(const char *text)
+{
+    return expand(QString::fromUtf8(text));
+}
+
+bool isRemoveMode()
+{
+    const InstallApplication *application = InstallApplication::instance();
+    return application && application->mode() == InstallApplication::Remove;
+}
+
+} // namespace
+
+InstallFilesConfigurationItem::InstallFilesConfigurationItem(const Entry *table,
+                                                             InstallConfigurationItem *parent,
+                                                             const QString &name,
+                                                             const QString &description,
+                                                             int level, bool visible,
+                                                             quint64 platforms)
+    : InstallConfigurationItem(parent, name, description, level, visible, platforms),
+      m_table(table), m_entryCount(countEntries(table))
+{
+}
+
+void InstallFilesConfigurationItem::doInstall()
+{
+    emitTotalSteps(m_entryCount);
+    if (m_entryCount < 1)
+        return;
+    for (int index = 0; index < m_entryCount; ++index) {
+        emit progress(index);
+        const Entry &entry = m_table[index];
+        if (entry.flags & NotInstalled)
+            continue;
+        const QString source = locateFile(QString::fromUtf8(entry.source));
+        const QString destination = expandedText(entry.destination);
+        const FileName sourceFile(source);
+        if (!mayReplaceFile(sourceFile.lastModified(), sourceFile.size(), destination))
+            continue;
+        const QString folder = QFileInfo(destination).absolutePath();
+        if (!Platform::makePath(folder))
+            throw InstallException(QStringLiteral("Cannot create folder ") + folder);
+        if (!Platform::copyFile(source, destination, false))
+            throw InstallException(QStringLiteral("Cannot copy file ") + source
+                                   + QStringLiteral(" to ") + destination);
+    }
+}
+
+void InstallFilesConfigurationItem::doUninstall()
+{
+    emitTotalSteps(m_entryCount);
+    const bool removingProduct = isRemoveMode();
+    FolderCleanup folders;
+    for (int index = 0; index < m_entryCount; ++index) {
+        emit progress(index);
+        const Entry &entry = m_table[index];
+        if (removingProduct && (entry.flags & KeptOnRemoval))
+            continue;
+        const QString destination = expandedText(entry.destination);
+        folders.addFolderOf(destination);
+        FileRemovalLoop::remove(destination);
+    }
+    folders.cleanUp(false);
+}
+
+void InstallFilesConfigurationItem::doCheckInstalled()
+{
+    // The flags are not looked at: an entry that is never copied still counts.
+    int present = 0;
+    for (int index = 0; index < m_entryCount; ++index) {
+        if (FileName(expandedText(m_table[index].destination)).exists())
+            ++present;
+    }
+    setInstalled(PresenceCount::state(present, m_entryCount), false);
+}
