@@ -1,22 +1,39 @@
 #include "app/core/VariableTable.h"
 
-#include <QHash>
-#include <QRegularExpression>
-#include <QStringList>
+#include "media/platform/FileSystem.h"
 
 namespace {
 
 // A value that refers to itself never reaches a fixed point; after this many passes
 // the text is returned as it stands rather than looping for ever.
 constexpr int maximumExpansionPasses = 64;
+// A value holding its own reference twice doubles with every pass; stop before the
+// text eats the memory.
+constexpr qsizetype maximumExpandedLength = 1 << 20;
 
-const QRegularExpression &referencePattern(const QString &name)
+// Replaces every match by the value exactly as written: QString::replace would read
+// "\1" in a value as a back-reference.
+QString replaceLiterally(const QString &text, const QRegularExpression &pattern, const QString &value)
 {
-    static QHash<QString, QRegularExpression> cache;
-    auto found = cache.constFind(name);
-    if (found == cache.constEnd())
-        found = cache.insert(name, QRegularExpression(QStringLiteral("\\$\\(") + name + QStringLiteral("\\)")));
-    return found.value();
+    QString replaced;
+    qsizetype copiedUpTo = 0;
+    bool matched = false;
+    QRegularExpressionMatchIterator matches = pattern.globalMatch(text);
+    while (matches.hasNext()) {
+        const QRegularExpressionMatch match = matches.next();
+        // A name that is itself a pattern may match nothing at all; a reference always
+        // has text of its own.
+        if (match.capturedLength() == 0)
+            continue;
+        replaced += QStringView(text).mid(copiedUpTo, match.capturedStart() - copiedUpTo);
+        replaced += value;
+        copiedUpTo = match.capturedEnd();
+        matched = true;
+    }
+    if (!matched)
+        return text;
+    replaced += QStringView(text).mid(copiedUpTo);
+    return replaced;
 }
 
 } // namespace
@@ -27,26 +44,32 @@ VariableTable &VariableTable::instance()
     return table;
 }
 
+VariableTable::Entry &VariableTable::entry(const QString &name)
+{
+    auto found = m_entries.find(name);
+    if (found != m_entries.end())
+        return found.value();
+    // Names go into the pattern as written, so a name may itself be a pattern.
+    m_references.insert(name, QRegularExpression(QStringLiteral("\\$\\(") + name + QStringLiteral("\\)")));
+    return m_entries.insert(name, Entry()).value();
+}
+
 void VariableTable::setVariable(const QString &name, const QString &value)
 {
-    m_entries[name].value = value;
+    entry(name).value = value;
 }
 
 void VariableTable::setPathVariable(const QString &name, const QString &value)
 {
-    Entry &entry = m_entries[name];
-    entry.value = value;
-    entry.isPath = 1;
+    Entry &changed = entry(name);
+    changed.value = value;
+    changed.isPath = 1;
 }
 
 QString VariableTable::variable(const QString &name)
 {
-    auto found = m_entries.find(name);
-    if (found == m_entries.end()) {
-        m_entries.insert(name, Entry());
-        return QString();
-    }
-    return substitutedValue(found.value());
+    // Asking for an unknown name creates it empty: later references expand to nothing.
+    return substitutedValue(entry(name));
 }
 
 QString VariableTable::substitutedValue(const Entry &entry) const
@@ -58,16 +81,13 @@ QString VariableTable::expand(const QString &text) const
 {
     QString result = text;
     for (int pass = 0; pass < maximumExpansionPasses; ++pass) {
-        if (!result.contains(QLatin1String("$(")))
-            return result;
         QString substituted = result;
         for (auto it = m_entries.constBegin(); it != m_entries.constEnd(); ++it) {
-            const QRegularExpression &pattern = referencePattern(it.key());
-            if (!pattern.isValid())
-                continue;
-            substituted.replace(pattern, substitutedValue(it.value()));
+            const QRegularExpression pattern = m_references.value(it.key());
+            if (pattern.isValid())
+                substituted = replaceLiterally(substituted, pattern, substitutedValue(it.value()));
         }
-        if (substituted == result)
+        if (substituted == result || substituted.size() > maximumExpandedLength)
             return result;
         result = substituted;
     }
@@ -76,35 +96,7 @@ QString VariableTable::expand(const QString &text) const
 
 QString VariableTable::normalisePath(const QString &path)
 {
-    const QStringList segments = path.split(QLatin1Char('/'));
-    QStringList kept;
-    bool changed = false;
-    for (int i = 0; i < segments.size(); ++i) {
-        const QString &segment = segments.at(i);
-        if (i == 0 && segment.isEmpty()) {
-            kept.append(segment); // the leading "/" of an absolute path
-            continue;
-        }
-        if (segment.isEmpty() || segment == QLatin1String(".")) {
-            changed = true;
-            continue;
-        }
-        if (segment == QLatin1String("..")) {
-            const bool hasRetainedName = !kept.isEmpty() && !kept.last().isEmpty()
-                                         && kept.last() != QLatin1String("..");
-            if (hasRetainedName) {
-                kept.removeLast();
-                changed = true;
-                continue;
-            }
-        }
-        kept.append(segment);
-    }
-    if (!changed)
-        return path;
-    if (kept.size() == 1 && kept.first().isEmpty())
-        return QStringLiteral("/");
-    return kept.join(QLatin1Char('/'));
+    return Platform::cleanPath(path);
 }
 
 void setVariable(const QString &name, const QString &value)

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QHash>
 #include <QMap>
+#include <QRegularExpression>
 #include <QString>
 
 // The process-wide table of $(Name) variables. Texts are stored unexpanded and
@@ -29,9 +31,11 @@ public:
 
 private:
     VariableTable() = default;
+    Entry &entry(const QString &name);
     QString substitutedValue(const Entry &entry) const;
 
     QMap<QString, Entry> m_entries; // ordered by name, as expansion requires
+    QHash<QString, QRegularExpression> m_references; // "$(name)" pattern of every entry
 };
 
 // The free functions every caller uses.

@@ -37,5 +37,5 @@ public:
 private:
     struct Record;
     const QFileInfo &info() const;
-    Record *m_record;
+    QExplicitlySharedDataPointer<Record> m_record;
 };

@@ -1,0 +1,167 @@
+#include "app/startup/StudioApplication.h"
+
+#include "media/platform/Environment.h"
+
+#include <QCryptographicHash>
+#include <QDataStream>
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QThread>
+
+#include <sys/un.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr char acknowledgement = '\x06';
+constexpr quint32 maximumMessageBytes = 1 << 20;
+constexpr int retryPauseMs = 20;
+
+QString instanceFolder()
+{
+    // An empty TMPDIR must not put the lock at the file-system root.
+    const QString folder = Platform::temporaryFolder();
+    return folder.isEmpty() ? QStringLiteral("/tmp") : folder;
+}
+
+// Two users with the same temporary folder must not block each other, so the user id
+// is part of the key.
+QString instanceKey(const QString &id)
+{
+    const QByteArray keyed = id.toUtf8() + '\n' + QByteArray::number(static_cast<qulonglong>(::getuid()));
+    return QString::fromLatin1(QCryptographicHash::hash(keyed, QCryptographicHash::Sha1).toHex().left(24));
+}
+
+bool fitsSocketAddress(const QString &path)
+{
+    return static_cast<size_t>(QFile::encodeName(path).size()) < sizeof(sockaddr_un::sun_path);
+}
+
+QByteArray framed(const QString &message)
+{
+    QByteArray frame;
+    QDataStream stream(&frame, QIODevice::WriteOnly);
+    stream << message.toUtf8();
+    return frame;
+}
+
+} // namespace
+
+StudioApplication::StudioApplication(const QString &id, int &argc, char **argv)
+    : QApplication(argc, argv),
+      m_id(id),
+      m_lock(instanceFolder() + QStringLiteral("/studio-") + instanceKey(id) + QStringLiteral(".lock"))
+{
+    const QString folder = instanceFolder();
+    const QString key = instanceKey(id);
+    m_socketName = folder + QStringLiteral("/studio-") + key + QStringLiteral(".socket");
+    if (!fitsSocketAddress(m_socketName)) {
+        // A deep private temporary folder does not fit a socket address; a name in the
+        // abstract namespace, keyed by that folder too, keeps the instances apart.
+        m_abstractSocket = true;
+        const QByteArray folderKey = QCryptographicHash::hash(QFile::encodeName(folder), QCryptographicHash::Sha1).toHex().left(16);
+        m_socketName = QStringLiteral("studio-") + key + QLatin1Char('-') + QString::fromLatin1(folderKey);
+    }
+    // An installer may run for hours: only a lock whose process has gone is stale.
+    m_lock.setStaleLockTime(0);
+    becomeFirstInstance();
+}
+
+StudioApplication::~StudioApplication()
+{
+    if (m_server)
+        m_server->close();
+}
+
+bool StudioApplication::becomeFirstInstance()
+{
+    if (m_lock.isLocked())
+        return true;
+    if (!m_lock.tryLock(0)) {
+        // Only a lock held by another process means another instance; a folder we
+        // cannot write must not keep the installer from starting.
+        return m_lock.error() != QLockFile::LockFailedError;
+    }
+    acceptConnections();
+    return true;
+}
+
+void StudioApplication::acceptConnections()
+{
+    m_server = new QLocalServer(this);
+    if (m_abstractSocket) {
+        m_server->setSocketOptions(QLocalServer::AbstractNamespaceOption);
+    } else {
+        m_server->setSocketOptions(QLocalServer::UserAccessOption);
+        QLocalServer::removeServer(m_socketName); // left behind by a crashed instance
+    }
+    connect(m_server, &QLocalServer::newConnection, this, [this] {
+        while (QLocalSocket *socket = m_server->nextPendingConnection()) {
+            connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+            connect(socket, &QLocalSocket::readyRead, this, [this, socket] { readMessage(socket); });
+            readMessage(socket);
+        }
+    });
+    m_server->listen(m_socketName);
+}
+
+void StudioApplication::readMessage(QLocalSocket *socket)
+{
+    QDataStream stream(socket);
+    stream.startTransaction();
+    quint32 length = 0;
+    stream >> length;
+    if (stream.status() == QDataStream::Ok && length > maximumMessageBytes && length != 0xffffffffu) {
+        socket->abort();
+        return;
+    }
+    stream.rollbackTransaction();
+
+    stream.startTransaction();
+    QByteArray message;
+    stream >> message;
+    if (!stream.commitTransaction())
+        return; // the rest is still on its way
+    socket->write(&acknowledgement, 1);
+    socket->flush();
+    socket->disconnectFromServer();
+    emit messageReceived(QString::fromUtf8(message));
+}
+
+bool StudioApplication::isRunning()
+{
+    return !becomeFirstInstance();
+}
+
+bool StudioApplication::sendMessage(const QString &message, int timeout)
+{
+    if (!isRunning())
+        return false;
+
+    const QDeadlineTimer deadline(qMax(timeout, 0));
+    QLocalSocket socket;
+    if (m_abstractSocket)
+        socket.setSocketOptions(QLocalSocket::AbstractNamespaceOption);
+    // The first instance may hold the lock a moment before it listens.
+    for (;;) {
+        socket.connectToServer(m_socketName);
+        if (socket.waitForConnected(static_cast<int>(deadline.remainingTime())))
+            break;
+        if (deadline.hasExpired())
+            return false;
+        QThread::msleep(static_cast<unsigned long>(qMin<qint64>(retryPauseMs, deadline.remainingTime())));
+    }
+
+    socket.write(framed(message));
+    if (!socket.waitForBytesWritten(static_cast<int>(deadline.remainingTime())))
+        return false;
+    // The first instance closes the connection right after its answer, so the answer
+    // may already be buffered when waiting reports the close.
+    while (socket.bytesAvailable() < 1 && !deadline.hasExpired()
+           && socket.waitForReadyRead(static_cast<int>(deadline.remainingTime()))) {
+    }
+    char answer = 0;
+    return socket.getChar(&answer) && answer == acknowledgement;
+}

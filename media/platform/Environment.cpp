@@ -1,0 +1,104 @@
+#include "media/platform/Environment.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+
+#include <cstdlib>
+#include <unistd.h>
+
+namespace {
+
+// The kernel's answer for our own executable; empty when /proc is not there or the
+// target does not fit the buffer.
+QString procSelfExecutable()
+{
+    char buffer[1024];
+    const ssize_t length = ::readlink("/proc/self/exe", buffer, sizeof buffer);
+    if (length < 1 || length > static_cast<ssize_t>(sizeof buffer) - 1)
+        return QString();
+    return QFile::decodeName(QByteArray(buffer, static_cast<int>(length)));
+}
+
+// The first command-line argument, readable before any application object exists
+// (copy-files mode runs without one).
+QString firstArgument()
+{
+    QFile commandLine(QStringLiteral("/proc/self/cmdline"));
+    if (commandLine.open(QIODevice::ReadOnly)) {
+        const QByteArray all = commandLine.readAll();
+        const int end = all.indexOf('\0');
+        const QByteArray first = end < 0 ? all : all.left(end);
+        if (!first.isEmpty())
+            return QFile::decodeName(first);
+    }
+    if (QCoreApplication::instance())
+        return QCoreApplication::arguments().value(0);
+    return QString();
+}
+
+} // namespace
+
+namespace Platform {
+
+QString environmentValue(const char *name, const QString &defaultValue)
+{
+    const char *value = std::getenv(name);
+    if (!value)
+        return defaultValue;
+    return QString::fromLocal8Bit(value);
+}
+
+QString temporaryFolder()
+{
+    const QString tmp = environmentValue("TMP");
+    if (!tmp.isEmpty())
+        return tmp;
+    const QString temp = environmentValue("TEMP");
+    if (!temp.isEmpty())
+        return temp;
+    return environmentValue("TMPDIR", QStringLiteral("/tmp"));
+}
+
+QString executablePath()
+{
+    const QString target = procSelfExecutable();
+    return target.isEmpty() ? firstArgument() : target;
+}
+
+QString executableFolder()
+{
+    const QString path = executablePath();
+    if (path.isEmpty())
+        return QString();
+    return QFileInfo(path).absolutePath();
+}
+
+QString homeFolder()
+{
+    return environmentValue("HOME");
+}
+
+QString userShareFolder()
+{
+    // Without a home there is no per-user share folder; "/.local/share" would be wrong.
+    const QString home = homeFolder();
+    return home.isEmpty() ? QString() : home + QStringLiteral("/.local/share");
+}
+
+QString systemShareFolder()
+{
+    return QStringLiteral("/usr/share");
+}
+
+QString rootFolder()
+{
+    return QStringLiteral("/");
+}
+
+bool isAdministrator()
+{
+    return ::getuid() == 0;
+}
+
+} // namespace Platform

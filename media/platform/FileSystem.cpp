@@ -1,0 +1,227 @@
+#include "media/platform/FileSystem.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QStringList>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr qint64 copyChunkSize = 131072;
+
+QByteArray encoded(const QString &path)
+{
+    return QFile::encodeName(path);
+}
+
+// The folder part of an absolute path: everything before the last "/", or "/" itself
+// for a name directly below the root.
+QString cutAtLastSlash(const QString &absolutePath)
+{
+    const int slash = absolutePath.lastIndexOf(QLatin1Char('/'));
+    if (slash <= 0)
+        return QStringLiteral("/");
+    return absolutePath.left(slash);
+}
+
+QString absoluteCleanPath(const QString &path)
+{
+    if (path.startsWith(QLatin1Char('/')))
+        return Platform::cleanPath(path);
+    return Platform::cleanPath(QDir::currentPath() + QLatin1Char('/') + path);
+}
+
+bool isFolder(const QString &path)
+{
+    struct stat status{};
+    return !path.isEmpty() && ::stat(encoded(path).constData(), &status) == 0 && S_ISDIR(status.st_mode);
+}
+
+mode_t currentUmask()
+{
+    // umask() only answers by replacing; put the old value straight back.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return mask;
+}
+
+bool writeAll(int descriptor, const char *data, ssize_t length)
+{
+    while (length > 0) {
+        const ssize_t written = ::write(descriptor, data, static_cast<size_t>(length));
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        data += written;
+        length -= written;
+    }
+    return true;
+}
+
+bool copyContents(int from, int to)
+{
+    QByteArray buffer(static_cast<int>(copyChunkSize), Qt::Uninitialized);
+    for (;;) {
+        const ssize_t got = ::read(from, buffer.data(), static_cast<size_t>(copyChunkSize));
+        if (got == 0)
+            return true;
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        if (!writeAll(to, buffer.constData(), got))
+            return false;
+    }
+}
+
+bool sameFile(const struct stat &source, const QString &target)
+{
+    struct stat status{};
+    return ::stat(encoded(target).constData(), &status) == 0 && status.st_dev == source.st_dev
+           && status.st_ino == source.st_ino;
+}
+
+} // namespace
+
+namespace Platform {
+
+QString cleanPath(const QString &path)
+{
+    const QStringList segments = path.split(QLatin1Char('/'));
+    QStringList kept;
+    bool changed = false;
+    for (int i = 0; i < segments.size(); ++i) {
+        const QString &segment = segments.at(i);
+        if (i == 0 && segment.isEmpty()) {
+            kept.append(segment); // the leading "/" of an absolute path
+            continue;
+        }
+        if (segment.isEmpty() || segment == QLatin1String(".")) {
+            changed = true;
+            continue;
+        }
+        if (segment == QLatin1String("..")) {
+            const bool hasKeptName = !kept.isEmpty() && !kept.last().isEmpty()
+                                     && kept.last() != QLatin1String("..");
+            if (hasKeptName) {
+                kept.removeLast();
+                changed = true;
+                continue;
+            }
+        }
+        kept.append(segment);
+    }
+    if (!changed)
+        return path;
+    if (kept.size() == 1 && kept.first().isEmpty())
+        return QStringLiteral("/");
+    return kept.join(QLatin1Char('/'));
+}
+
+bool makePath(const QString &folder)
+{
+    if (folder.isEmpty())
+        return false;
+    if (isFolder(folder))
+        return true;
+    const QString absolute = absoluteCleanPath(folder);
+    if (absolute == QLatin1String("/"))
+        return false;
+    const QString parent = cutAtLastSlash(absolute);
+    if (parent != absolute && !isFolder(parent))
+        makePath(parent);
+    return ::mkdir(encoded(absolute).constData(), 0777) == 0;
+}
+
+QDir parentFolder(const QString &folder)
+{
+    return QDir(cutAtLastSlash(absoluteCleanPath(folder)));
+}
+
+bool removeFile(const QString &path)
+{
+    return !path.isEmpty() && ::unlink(encoded(cleanPath(path)).constData()) == 0;
+}
+
+bool removeFolder(const QString &path)
+{
+    return !path.isEmpty() && ::rmdir(encoded(cleanPath(path)).constData()) == 0;
+}
+
+bool setWritable(const QString &path, bool writable)
+{
+    const QByteArray name = encoded(path);
+    const int descriptor = ::open(name.constData(), O_RDONLY | O_CLOEXEC);
+    if (descriptor < 0)
+        return false;
+    struct stat status{};
+    const bool known = ::fstat(descriptor, &status) == 0;
+    ::close(descriptor);
+    if (!known)
+        return false;
+    mode_t mode = status.st_mode & 07777;
+    mode = writable ? (mode | S_IWUSR) : (mode & ~static_cast<mode_t>(S_IWUSR));
+    return ::chmod(name.constData(), mode) == 0;
+}
+
+bool copyFile(const QString &source, const QString &destination, bool createFolders)
+{
+    if (source.isEmpty() || destination.isEmpty() || !QFileInfo::exists(source))
+        return false;
+    if (createFolders)
+        makePath(parentFolder(destination).path());
+
+    QString target = destination;
+    if (isFolder(destination))
+        target = destination + QLatin1Char('/') + QFileInfo(source).fileName();
+    const QByteArray sourceName = encoded(cleanPath(source));
+    const QByteArray targetName = encoded(cleanPath(target));
+
+    const int from = ::open(sourceName.constData(), O_RDONLY | O_CLOEXEC);
+    if (from < 0)
+        return false;
+    struct stat status{};
+    if (::fstat(from, &status) != 0) {
+        ::close(from);
+        return false;
+    }
+    // Opening the target with truncation would wipe the very data we are about to read.
+    if (sameFile(status, QFile::decodeName(targetName))) {
+        ::close(from);
+        return true;
+    }
+    const int to = ::open(targetName.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    if (to < 0) {
+        ::close(from);
+        return false;
+    }
+    const bool copied = copyContents(from, to);
+    ::close(from);
+    const bool closed = ::close(to) == 0;
+    if (!copied || !closed)
+        return false;
+
+    const timespec times[2] = { status.st_atim, status.st_mtim };
+    ::utimensat(AT_FDCWD, targetName.constData(), times, 0);
+    ::chmod(targetName.constData(), (status.st_mode & 07777) & ~currentUmask());
+    return true;
+}
+
+FILE *openStream(const QString &path, const char *mode)
+{
+    return std::fopen(encoded(path).constData(), mode);
+}
+
+int openDescriptor(const QString &path, int flags, int permissions)
+{
+    return ::open(encoded(path).constData(), flags, static_cast<mode_t>(permissions));
+}
+
+} // namespace Platform
