@@ -1,7 +1,6 @@
-#include <cstdio>
+#include "app/entry/EntryPoint.h"
 
-int main(int, char **)
+int main(int argc, char **argv)
 {
-    std::fputs("error: the installer is not built yet\n", stderr);
-    return 1;
+    return runSetup(argc, argv);
 }

@@ -1,0 +1,69 @@
+#include "app/entry/StartupOptions.h"
+
+StartupOptions StartupOptions::scan(int argc, char **argv)
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    return scan(arguments);
+}
+
+StartupOptions StartupOptions::scan(const QStringList &arguments)
+{
+    StartupOptions options;
+    const int count = int(arguments.size());
+    for (int i = 1; i < count; ++i) {
+        const QString &argument = arguments.at(i);
+        // A value-taking option consumes the next argument whatever it looks like,
+        // so "--data-file --help" names a file called "--help".
+        auto takeValue = [&](bool &present, QString &value) {
+            if (i + 1 >= count) {
+                options.m_outcome = Outcome::ArgumentExpected;
+                return false;
+            }
+            present = true;
+            value = arguments.at(++i);
+            return true;
+        };
+
+        if (argument == QLatin1String("--copy-files-to")) {
+            if (!takeValue(options.m_copyFiles, options.m_copyFilesTo))
+                return options;
+        } else if (argument == QLatin1String("--data-file")) {
+            if (!takeValue(options.m_hasDataFile, options.m_dataFile))
+                return options;
+        } else if (argument == QLatin1String("--data-offset")) {
+            if (!takeValue(options.m_hasDataOffset, options.m_dataOffsetText))
+                return options;
+        } else if (argument == QLatin1String("--help")) {
+            options.m_outcome = Outcome::Help;
+            return options;
+        } else if (argument == QLatin1String("--hide-progress")) {
+            options.m_hideProgress = true;
+        } else if (argument == QLatin1String("--verbose")) {
+            options.m_verbose = true;
+        } else if (argument == QLatin1String("--accept-license")) {
+            options.m_acceptLicense = true;
+        }
+    }
+    return options;
+}
+
+QByteArray StartupOptions::helpText()
+{
+    return "Options:\n"
+           "  --accept-license      accept license agreement\n"
+           "  --copy-files-to dir   copy all installation files to dir\n"
+           "  --destination dir     set installation destination directory to dir\n"
+           "  --no-upgrade          do a clean installation rather than an upgrade\n"
+           "  --silent              carry out silent installation\n";
+}
+
+quint32 StartupOptions::dataOffset() const
+{
+    if (!m_hasDataOffset)
+        return 0;
+    bool ok = false;
+    const uint offset = m_dataOffsetText.toUInt(&ok, 16);
+    return ok ? offset : 0;
+}
