@@ -1,0 +1,23 @@
+#pragma once
+
+#include "media/archive/PackageArchive.h"
+#include "media/install/InstallMedia.h"
+
+// Installation files kept as members of one package archive, named on the command line
+// and possibly placed at a byte offset inside a larger file. The archive stays open for
+// the media's whole life, so installing folders in archive order reads the payload once.
+class PackageArchiveInstallMedia : public InstallMedia
+{
+    Q_OBJECT
+public:
+    // Throws InstallException with the archive's own text when it cannot be opened.
+    PackageArchiveInstallMedia(const QString &dataFile, quint32 offset, QObject *parent = nullptr);
+
+    QStringList listFiles(const QString &folder, uint64_t &totalSize) override;
+    uint64_t totalSize() override;
+    void installFiles(const QStringList &files, const QString &sourceFolder,
+                      const QString &destFolder) override;
+
+private:
+    PackageArchive m_archive;
+};
