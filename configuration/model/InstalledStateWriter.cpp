@@ -55,7 +55,7 @@ QString escaped(const QString &text, bool inAttribute)
 
 QString quoted(const QString &text)
 {
-    const QChar quote = text.contains(u'"') ? u'\'' : u'"';
+    const QChar quote = text.contains(u'\'') ? u'"' : u'\'';
     return quote + text + quote;
 }
 
