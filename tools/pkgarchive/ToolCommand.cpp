@@ -1,0 +1,3 @@
+#include "ToolCommand.h"
+
+ToolCommand::~ToolCommand() = default;
