@@ -16,7 +16,20 @@ InstallConfigurationItemCheckBox::InstallConfigurationItemCheckBox(QTreeWidget *
     setFlags(Qt::ItemIsSelectable | Qt::ItemIsUserCheckable | Qt::ItemIsEnabled);
     connect(m_item, &InstallConfigurationItem::willInstallChanged, this,
             &InstallConfigurationItemCheckBox::willInstallChanged);
+    // The item does not announce anything when its parent comes back while its own
+    // state stays off, yet the box must become usable again then.
+    if (InstallConfigurationItem *parent = m_item->parentItem())
+        connect(parent, &InstallConfigurationItem::willInstallChanged, this,
+                [this]() { updateEnabled(); });
     willInstallChanged(m_item->willInstall() ? 1 : 0);
+}
+
+void InstallConfigurationItemCheckBox::updateEnabled()
+{
+    const InstallConfigurationItem *parent = m_item->parentItem();
+    Qt::ItemFlags itemFlags = flags();
+    itemFlags.setFlag(Qt::ItemIsEnabled, !parent || parent->willInstall());
+    setFlags(itemFlags);
 }
 
 void InstallConfigurationItemCheckBox::setOn(bool on)
@@ -38,11 +51,7 @@ void InstallConfigurationItemCheckBox::setData(int column, int role, const QVari
 
 void InstallConfigurationItemCheckBox::willInstallChanged(int install)
 {
-    const InstallConfigurationItem *parent = m_item->parentItem();
-    const bool enabled = !parent || parent->willInstall();
-    Qt::ItemFlags itemFlags = flags();
-    itemFlags.setFlag(Qt::ItemIsEnabled, enabled);
-    setFlags(itemFlags);
+    updateEnabled();
     setOn(install != 0);
 }
 

@@ -31,6 +31,8 @@ protected:
     virtual void stateChange(bool on);
 
 private:
+    void updateEnabled();
+
     InstallConfigurationItem *m_item;
     QString m_description;
     bool m_on = false;

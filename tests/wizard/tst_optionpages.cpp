@@ -1,0 +1,347 @@
+#include "common/PagesTestSupport.h"
+
+#include "app/core/VariableTable.h"
+#include "configuration/items/InstallFileAssociationConfigurationItem.h"
+#include "configuration/items/InstallSystemEnvironmentConfigurationItem.h"
+#include "configuration/model/InstallConfigurationList.h"
+#include "wizard/pages/InstallAssociateFilesDialog.h"
+#include "wizard/pages/InstallConfigurationItemCheckBox.h"
+#include "wizard/pages/InstallEnvironmentVariablesDialog.h"
+#include "wizard/pages/InstallOptionalDialog.h"
+
+#include <QLabel>
+#include <QTreeWidget>
+#include <QtTest>
+#include <memory>
+
+namespace {
+
+enum PageKind { AssociationsPage = 5, EnvironmentPage = 6, ComponentsPage = 7 };
+
+// A tree with every kind the option pages look for, hidden ones among them, below a
+// group that can be switched off.
+class OptionFixture
+{
+public:
+    explicit OptionFixture(bool withOptions = true) : application(&list)
+    {
+        QObject::connect(&application, &InstallApplication::modeChanged, &list,
+                         &InstallConfigurationItem::checkWillInstall);
+        core = add(new InstallConfigurationItem(&list, QStringLiteral("Core"), QStringLiteral("Core files"), 0, true));
+        if (withOptions) {
+            add(new InstallConfigurationItem(core, QStringLiteral("Manuals"), QStringLiteral("Offline manuals"), 3, true));
+            add(new InstallConfigurationItem(core, QStringLiteral("Samples"), QStringLiteral("Sample projects for $(Product)"), 4, true));
+            add(new InstallConfigurationItem(core, QStringLiteral("Compiler"), QStringLiteral("Compiler"), 2, true));
+            add(new InstallConfigurationItem(&list, QStringLiteral("Hidden Extra"), QStringLiteral("Never shown"), 4, false));
+            add(new InstallFileAssociationConfigurationItem(QStringLiteral(".fwProject"), core, QStringLiteral("Projects"),
+                                                            QStringLiteral("Fenwick project"), 1, true));
+            add(new InstallFileAssociationConfigurationItem(QStringLiteral(".fwHidden"), core, QStringLiteral("Hidden type"),
+                                                            QStringLiteral("Never shown"), 1, false));
+            add(new InstallSystemEnvironmentConfigurationItem(QStringLiteral("FENWICK_HOME"), QStringLiteral("$(DestDir)"),
+                                                              &list, QStringLiteral("Home"), QString(), 1, true));
+            add(new InstallConfigurationItem(&list, QStringLiteral("Boards"), QStringLiteral("Board files"), 3, true));
+        }
+        list.checkWillInstall();
+    }
+
+    std::unique_ptr<InstallCheckBoxDialog> page(int kind)
+    {
+        switch (kind) {
+        case AssociationsPage:
+            return std::make_unique<InstallAssociateFilesDialog>(&application);
+        case EnvironmentPage:
+            return std::make_unique<InstallEnvironmentVariablesDialog>(&application);
+        default:
+            return std::make_unique<InstallOptionalDialog>(&application);
+        }
+    }
+
+    InstallConfigurationItem *item(const QString &name) const { return items.value(name); }
+
+    InstallConfigurationList list;
+    PagesTestApplication application;
+    InstallConfigurationItem *core = nullptr;
+
+private:
+    InstallConfigurationItem *add(InstallConfigurationItem *item)
+    {
+        items.insert(item->name(), item);
+        return item;
+    }
+    QHash<QString, InstallConfigurationItem *> items;
+};
+
+QStringList entryTexts(const InstallCheckBoxDialog &page)
+{
+    QStringList texts;
+    for (int i = 0; i < page.itemCount(); ++i)
+        texts.append(page.entry(i)->text(0));
+    return texts;
+}
+
+QStringList tickedTexts(const InstallCheckBoxDialog &page)
+{
+    QStringList texts;
+    for (int i = 0; i < page.itemCount(); ++i)
+        if (page.entry(i)->checkState(0) == Qt::Checked)
+            texts.append(page.entry(i)->text(0));
+    return texts;
+}
+
+InstallConfigurationItemCheckBox *entryNamed(const InstallCheckBoxDialog &page, const QString &text)
+{
+    for (int i = 0; i < page.itemCount(); ++i)
+        if (page.entry(i)->text(0) == text)
+            return page.entry(i);
+    return nullptr;
+}
+
+// Ticks or clears a box the way a user does: make it current and press the space bar.
+void toggleByKeyboard(InstallCheckBoxDialog &page, InstallConfigurationItemCheckBox *entry)
+{
+    page.checkList()->setFocus();
+    page.checkList()->setCurrentItem(entry);
+    QTest::keyClick(page.checkList(), Qt::Key_Space);
+}
+
+} // namespace
+
+// The option pages: which items each lists and how, and the two-way tie between a
+// check box and its item's selection.
+class TestOptionPages : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        setVariable(QStringLiteral("Product"), QStringLiteral("Corvane Fenwick Studio for RISC-V"));
+        setVariable(QStringLiteral("Version"), QStringLiteral("4.52a"));
+    }
+
+    void pageListsItsItems_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("subtitle");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("entries");
+        QTest::addColumn<QStringList>("ticked");
+
+        QTest::newRow("file associations") << int(AssociationsPage) << "Associate Files"
+            << "Select the file types you want to associate with $(Product)."
+            << "The installer can associate the following file types with Corvane Fenwick Studio for RISC-V "
+               "4.52a.<p>Select the files you want associate, then click Next to continue."
+            << QStringList({ ".fwProject Files" }) << QStringList({ ".fwProject Files" });
+        QTest::newRow("environment variables") << int(EnvironmentPage) << "Update Environment Variables"
+            << "Select the environment variables that you want to update."
+            << "The installer can update the following environment variables in order to run Corvane "
+               "Fenwick Studio for RISC-V 4.52a.<p>Select the environment variables you want to update, then "
+               "click Next to continue."
+            << QStringList({ "Update FENWICK_HOME" }) << QStringList({ "Update FENWICK_HOME" });
+        QTest::newRow("additional components: level 4 ticked, level 3 as selected")
+            << int(ComponentsPage) << "Additional Components" << "Select the additional components to install."
+            << "The installer can install the following additional components.<p>Select required "
+               "components, then click Next to continue."
+            << QStringList({ "Install Manuals", "Install Samples", "Install Boards" })
+            << QStringList({ "Install Samples" });
+    }
+
+    void pageListsItsItems()
+    {
+        QFETCH(int, kind);
+        QFETCH(QString, title);
+        QFETCH(QString, subtitle);
+        QFETCH(QString, text);
+        QFETCH(QStringList, entries);
+        QFETCH(QStringList, ticked);
+
+        OptionFixture fixture;
+        const std::unique_ptr<InstallCheckBoxDialog> page = fixture.page(kind);
+        QCOMPARE(page->title(), title);
+        QCOMPARE(page->subtitle(), subtitle);
+        QCOMPARE(page->text(), text);
+        QCOMPARE(page->flags(), 0);
+        QCOMPARE(page->nextLabel(), QStringLiteral("&Next>"));
+        QCOMPARE(entryTexts(*page), entries);
+        QCOMPARE(page->itemCount(), entries.size());
+        QCOMPARE(tickedTexts(*page), ticked);
+        for (int i = 0; i < page->itemCount(); ++i) {
+            const InstallConfigurationItemCheckBox *entry = page->entry(i);
+            QVERIFY2(entry->item()->isVisible(), "hidden items are never listed");
+            QCOMPARE(entry->item()->isSelected(), entry->checkState(0) == Qt::Checked);
+        }
+    }
+
+    void treeWithoutOptionsGivesEmptyPages_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::newRow("file associations") << int(AssociationsPage);
+        QTest::newRow("environment variables") << int(EnvironmentPage);
+        QTest::newRow("additional components") << int(ComponentsPage);
+    }
+
+    void treeWithoutOptionsGivesEmptyPages()
+    {
+        QFETCH(int, kind);
+        OptionFixture fixture(false);
+        const std::unique_ptr<InstallCheckBoxDialog> page = fixture.page(kind);
+        QCOMPARE(page->itemCount(), 0);
+        QCOMPARE(page->entry(0), nullptr);
+    }
+
+    void levelFourComponentIsSelectedByThePage()
+    {
+        OptionFixture fixture;
+        QVERIFY2(!fixture.item(QStringLiteral("Samples"))->isSelected(), "level 4 starts unselected");
+        const std::unique_ptr<InstallCheckBoxDialog> page = fixture.page(ComponentsPage);
+        QVERIFY2(fixture.item(QStringLiteral("Samples"))->willInstall(),
+                 "the ticked level-4 box selects its component");
+        QVERIFY2(!fixture.item(QStringLiteral("Manuals"))->isSelected(), "level 3 stays as it was");
+        QVERIFY2(!fixture.item(QStringLiteral("Hidden Extra"))->isSelected(), "hidden level 4 is not touched");
+    }
+
+    void levelThreeComponentStartsAsSelected()
+    {
+        OptionFixture fixture;
+        fixture.item(QStringLiteral("Manuals"))->setInstall(true, false);
+        const std::unique_ptr<InstallCheckBoxDialog> page = fixture.page(ComponentsPage);
+        QCOMPARE(tickedTexts(*page), QStringList({ "Install Manuals", "Install Samples" }));
+    }
+
+    void unselectedItemKeepsItsSelectionWhenTheBoxIsBuilt()
+    {
+        // A level-2 item below the group is selected but not installed in Typical mode:
+        // building its box cleared must not clear its selection.
+        OptionFixture fixture;
+        InstallConfigurationItem *compiler = fixture.item(QStringLiteral("Compiler"));
+        compiler->setInstall(true, false);
+        InstallCheckBoxDialog page(&fixture.application, QStringLiteral("T"), QString(), QString());
+        InstallConfigurationItemCheckBox *entry = page.addItem(QStringLiteral("Install $(Product)"),
+                                                               QStringLiteral("$(Version)"), compiler);
+        QCOMPARE(entry->text(0), QStringLiteral("Install Corvane Fenwick Studio for RISC-V"));
+        QCOMPARE(entry->description(), QStringLiteral("4.52a"));
+        QCOMPARE(entry->checkState(0), Qt::Unchecked);
+        QVERIFY2(compiler->isSelected(), "the selection survives");
+    }
+
+    void userTogglesTheBox_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("entry");
+        QTest::addColumn<QString>("item");
+        QTest::addColumn<bool>("selectedAfterFirst");
+
+        QTest::newRow("tick a level-3 component") << int(ComponentsPage) << "Install Manuals" << "Manuals" << true;
+        QTest::newRow("clear a level-4 component") << int(ComponentsPage) << "Install Samples" << "Samples" << false;
+        QTest::newRow("clear a file association") << int(AssociationsPage) << ".fwProject Files" << "Projects" << false;
+        QTest::newRow("clear an environment variable") << int(EnvironmentPage) << "Update FENWICK_HOME" << "Home"
+                                                       << false;
+    }
+
+    void userTogglesTheBox()
+    {
+        QFETCH(int, kind);
+        QFETCH(QString, entry);
+        QFETCH(QString, item);
+        QFETCH(bool, selectedAfterFirst);
+
+        OptionFixture fixture;
+        const std::unique_ptr<InstallCheckBoxDialog> page = fixture.page(kind);
+        page->show();
+        QVERIFY(QTest::qWaitForWindowExposed(page.get()));
+        InstallConfigurationItemCheckBox *box = entryNamed(*page, entry);
+        QVERIFY2(box, "the entry is listed");
+
+        toggleByKeyboard(*page, box);
+        QCOMPARE(fixture.item(item)->isSelected(), selectedAfterFirst);
+        QCOMPARE(fixture.item(item)->willInstall(), selectedAfterFirst);
+        QCOMPARE(box->checkState(0) == Qt::Checked, selectedAfterFirst);
+
+        toggleByKeyboard(*page, box);
+        QCOMPARE(fixture.item(item)->isSelected(), !selectedAfterFirst);
+        QCOMPARE(box->checkState(0) == Qt::Checked, !selectedAfterFirst);
+    }
+
+    void boxFollowsChangesMadeElsewhere()
+    {
+        OptionFixture fixture;
+        const std::unique_ptr<InstallCheckBoxDialog> page = fixture.page(ComponentsPage);
+        InstallConfigurationItemCheckBox *manuals = entryNamed(*page, QStringLiteral("Install Manuals"));
+        fixture.item(QStringLiteral("Manuals"))->setInstall(true, false);
+        QCOMPARE(manuals->checkState(0), Qt::Checked);
+        fixture.item(QStringLiteral("Manuals"))->setInstall(false, false);
+        QCOMPARE(manuals->checkState(0), Qt::Unchecked);
+    }
+
+    void deselectedParentDisablesAndClearsTheBox_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("entry");
+        QTest::addColumn<QString>("item");
+        QTest::newRow("component below the group") << int(ComponentsPage) << "Install Samples" << "Samples";
+        QTest::newRow("association below the group") << int(AssociationsPage) << ".fwProject Files" << "Projects";
+    }
+
+    void deselectedParentDisablesAndClearsTheBox()
+    {
+        QFETCH(int, kind);
+        QFETCH(QString, entry);
+        QFETCH(QString, item);
+
+        OptionFixture fixture;
+        const std::unique_ptr<InstallCheckBoxDialog> page = fixture.page(kind);
+        InstallConfigurationItemCheckBox *box = entryNamed(*page, entry);
+        QVERIFY2(box->flags().testFlag(Qt::ItemIsEnabled), "enabled while the group is installed");
+        QCOMPARE(box->checkState(0), Qt::Checked);
+
+        fixture.core->setInstall(false, false);
+        QVERIFY2(!box->flags().testFlag(Qt::ItemIsEnabled), "disabled under a group that is not installed");
+        QCOMPARE(box->checkState(0), Qt::Unchecked);
+        QVERIFY2(!fixture.item(item)->isSelected(), "clearing the box cleared the item's own selection");
+
+        // Switching the group on again enables the box; a level-4 or level-1 item below
+        // it comes back only through the group's own propagation rules.
+        fixture.core->setInstall(true, false);
+        QVERIFY2(box->flags().testFlag(Qt::ItemIsEnabled), "enabled again with the group");
+        QCOMPARE(box->checkState(0) == Qt::Checked, fixture.item(item)->willInstall());
+    }
+
+    void descriptionOfTheSelectedEntry_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("entry");
+        QTest::addColumn<QString>("text");
+
+        QTest::newRow("nothing selected") << int(ComponentsPage) << QString() << "<b>Description:</b> ";
+        QTest::newRow("component, description expanded") << int(ComponentsPage) << "Install Samples"
+            << "<b>Description:</b> Sample projects for Corvane Fenwick Studio for RISC-V.";
+        QTest::newRow("association") << int(AssociationsPage) << ".fwProject Files"
+                                     << "<b>Description:</b> Fenwick project.";
+        QTest::newRow("environment entry has an empty description") << int(EnvironmentPage)
+            << "Update FENWICK_HOME" << "<b>Description:</b> .";
+    }
+
+    void descriptionOfTheSelectedEntry()
+    {
+        QFETCH(int, kind);
+        QFETCH(QString, entry);
+        QFETCH(QString, text);
+
+        OptionFixture fixture;
+        const std::unique_ptr<InstallCheckBoxDialog> page = fixture.page(kind);
+        page->show();
+        QVERIFY(QTest::qWaitForWindowExposed(page.get()));
+        if (!entry.isEmpty()) {
+            InstallConfigurationItemCheckBox *box = entryNamed(*page, entry);
+            const QRect row = page->checkList()->visualItemRect(box);
+            QTest::mouseClick(page->checkList()->viewport(), Qt::LeftButton, Qt::NoModifier,
+                              QPoint(row.right() - 10, row.center().y()));
+            QVERIFY2(box->isSelected(), "clicking the text selects the entry");
+        }
+        QCOMPARE(page->descriptionLabel()->text(), text);
+    }
+};
+
+QTEST_MAIN(TestOptionPages)
+#include "tst_optionpages.moc"
