@@ -1,0 +1,472 @@
+#include "app/console/ConsoleLicenseDialogue.h"
+#include "app/entry/StartupOptions.h"
+#include "media/archive/PackageArchive.h"
+#include "media/archive/PackageArchiveWriter.h"
+#include "resources/LicenseText.h"
+
+#include <QtTest>
+
+#include <sys/stat.h>
+
+namespace {
+
+struct Member
+{
+    QString name;
+    QByteArray contents;
+    quint32 mode;
+    qint64 time;
+};
+
+const QList<Member> &payloadMembers()
+{
+    static const QList<Member> members{
+        {"bin/tool", "#!/bin/sh\necho tool\n", 0755, 1000000000},
+        {"doc/readme.txt", "Read me first.\n", 0644, 1100000000},
+        {"samples/deep/nested/main.c", "int main() { return 0; }\n", 0600, 1200000000},
+        {"shared/notes.txt", "group writable\n", 0666, 1300000000},
+        {"empty.dat", "", 0444, 1400000000},
+    };
+    return members;
+}
+
+struct SetupRun
+{
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+// Runs Setup with its working folder set, so that the installer files it copies
+// ("./Setup", "./libQtCore.so.4", ...) are exactly those the test put there.
+SetupRun runSetup(const QStringList &arguments, const QString &workingFolder,
+                  const QByteArray &input = QByteArray())
+{
+    QProcess process;
+    process.setWorkingDirectory(workingFolder);
+    process.start(QStringLiteral(SETUP_BINARY), arguments);
+    SetupRun run;
+    if (!process.waitForStarted(30000))
+        return run;
+    process.write(input);
+    process.closeWriteChannel();
+    if (!process.waitForFinished(120000)) {
+        process.kill();
+        process.waitForFinished();
+        return run;
+    }
+    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -2;
+    run.out = process.readAllStandardOutput();
+    run.err = process.readAllStandardError();
+    return run;
+}
+
+QString writeArchive(const QString &path, const QList<Member> &members)
+{
+    PackageArchive archive;
+    PackageArchiveWriter writer(archive);
+    for (const Member &member : members)
+        writer.addContents(member.name, member.contents, member.mode,
+                           QDateTime::fromSecsSinceEpoch(member.time, Qt::UTC));
+    writer.write(path);
+    return path;
+}
+
+bool writeFile(const QString &path, const QByteArray &contents, int mode = 0644)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(contents) != contents.size())
+        return false;
+    file.close();
+    return ::chmod(QFile::encodeName(path).constData(), mode_t(mode)) == 0;
+}
+
+int permissionBits(const QString &path)
+{
+    struct stat status;
+    if (::stat(QFile::encodeName(path).constData(), &status) != 0)
+        return -1;
+    return int(status.st_mode & 07777);
+}
+
+int currentUmask()
+{
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return int(mask);
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+QByteArray cleared()
+{
+    return '\r' + QByteArray(79, ' ') + '\r';
+}
+
+QByteArray licenceOutput()
+{
+    ConsoleLicenseDialogue dialogue(80, 25);
+    QByteArray text;
+    for (const QString &line : dialogue.lines(licenseText()))
+        text += line.toUtf8() + '\n';
+    return text;
+}
+
+const char question[] = "Do you accept the agreement? [yes/no] ";
+const QString setupName = QFileInfo(QStringLiteral(SETUP_BINARY)).fileName();
+
+QByteArray visible(QByteArray bytes)
+{
+    return bytes.replace('\r', "<CR>");
+}
+
+} // namespace
+
+class tst_EntryPoint : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void optionScan_data();
+    void optionScan();
+    void verboseCopiesInstallerFilesAndMembers();
+    void membersKeepTimesAndModes();
+    void barReachesFullWithMissingInstallerFiles();
+    void existingMemberStopsTheCopy();
+    void dataOffset_data();
+    void dataOffset();
+    void failures_data();
+    void failures();
+    void licenceAnswers_data();
+    void licenceAnswers();
+};
+
+void tst_EntryPoint::optionScan_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("expectedExit");
+    QTest::addColumn<QByteArray>("expectedOut");
+    QTest::addColumn<QByteArray>("expectedErr");
+    QTest::addColumn<bool>("destinationMade");
+
+    const QByteArray help = StartupOptions::helpText();
+    QTest::newRow("help alone") << QStringList{"--help"} << 1 << QByteArray() << help << false;
+    QTest::newRow("help after other options")
+        << QStringList{"--verbose", "--copy-files-to", "@DEST@", "--accept-license", "--help"} << 1
+        << QByteArray() << help << false;
+    QTest::newRow("help ends the scan before a missing value")
+        << QStringList{"--help", "--data-file"} << 1 << QByteArray() << help << false;
+    QTest::newRow("help taken as the data file name")
+        << QStringList{"--copy-files-to", "@DEST@", "--accept-license", "--hide-progress",
+                       "--data-file", "--help"}
+        << 1 << QByteArray() << QByteArray("error: --help does not exist\n") << true;
+    QTest::newRow("options are case-sensitive")
+        << QStringList{"--HELP", "--copy-files-to", "relative", "--Accept-License", "--hide-progress"}
+        << 1 << QByteArray() << QByteArray("error: destination directory must be an absolute path\n")
+        << false;
+    QTest::newRow("a later occurrence replaces the earlier value")
+        << QStringList{"--copy-files-to", "relative", "--accept-license", "--hide-progress",
+                       "--copy-files-to", "@DEST@"}
+        << 0 << QByteArray() << QByteArray() << true;
+    QTest::newRow("unknown arguments are passed over")
+        << QStringList{"--quiet", "--copy-files-to", "@DEST@", "-x", "--accept-license",
+                       "--hide-progress", "stray"}
+        << 0 << QByteArray() << QByteArray() << true;
+    QTest::newRow("destination as the last argument")
+        << QStringList{"--accept-license", "--copy-files-to"} << 1 << QByteArray()
+        << QByteArray("error: argument expected\n") << false;
+    QTest::newRow("data offset as the last argument")
+        << QStringList{"--copy-files-to", "@DEST@", "--data-offset"} << 1 << QByteArray()
+        << QByteArray("error: argument expected\n") << false;
+    QTest::newRow("missing value outside copy-files mode")
+        << QStringList{"--data-file"} << 1 << QByteArray() << QByteArray("error: argument expected\n")
+        << false;
+    QTest::newRow("relative destination fails before the licence, bar line cleared")
+        << QStringList{"--copy-files-to", "out"} << 1 << cleared()
+        << QByteArray("error: destination directory must be an absolute path\n") << false;
+    QTest::newRow("relative destination with the bar hidden prints nothing")
+        << QStringList{"--copy-files-to", "out", "--hide-progress"} << 1 << QByteArray()
+        << QByteArray("error: destination directory must be an absolute path\n") << false;
+}
+
+void tst_EntryPoint::optionScan()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, expectedExit);
+    QFETCH(QByteArray, expectedOut);
+    QFETCH(QByteArray, expectedErr);
+    QFETCH(bool, destinationMade);
+
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    const QString destination = folder.filePath(QStringLiteral("dest"));
+    arguments.replaceInStrings(QStringLiteral("@DEST@"), destination);
+
+    const SetupRun run = runSetup(arguments, folder.path());
+    QVERIFY2(run.exitCode == expectedExit, qPrintable(QString::number(run.exitCode) + run.err));
+    QVERIFY2(run.err == expectedErr, run.err.constData());
+    QVERIFY2(run.out == expectedOut, qPrintable(visible(run.out)));
+    QCOMPARE(QFileInfo::exists(destination + QStringLiteral("/bin")), destinationMade);
+    QVERIFY2(!QFileInfo::exists(folder.filePath(QStringLiteral("out"))),
+             "a relative destination was created");
+}
+
+void tst_EntryPoint::verboseCopiesInstallerFilesAndMembers()
+{
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    const QString work = folder.filePath(QStringLiteral("release"));
+    QVERIFY(writeFile(work + '/' + setupName, "installer", 0755));
+    QVERIFY(writeFile(work + QStringLiteral("/libQtCore.so.4"), "core library"));
+    QVERIFY(writeFile(work + QStringLiteral("/MoxUnInstall.exe"), "uninstaller"));
+    QVERIFY(writeFile(work + QStringLiteral("/unlisted.txt"), "not an installer file"));
+    const QString payload = writeArchive(folder.filePath(QStringLiteral("payload.pkg")), payloadMembers());
+    const QString destination = folder.filePath(QStringLiteral("dest"));
+
+    const SetupRun run = runSetup({"--copy-files-to", destination, "--data-file", payload,
+                                   "--accept-license", "--hide-progress", "--verbose"},
+                                  work);
+    QVERIFY2(run.exitCode == 0, run.err.constData());
+    QByteArray expected;
+    for (const QString &name : {setupName, QStringLiteral("libQtCore.so.4"), QStringLiteral("MoxUnInstall.exe")})
+        expected += QFile::encodeName(destination + QStringLiteral("/bin/") + name) + '\n';
+    for (const Member &member : payloadMembers())
+        expected += QFile::encodeName(destination + '/' + member.name) + '\n';
+    QCOMPARE(run.out, expected);
+    QCOMPARE(run.err, QByteArray());
+
+    QCOMPARE(readFile(destination + QStringLiteral("/bin/") + setupName), QByteArray("installer"));
+    QCOMPARE(readFile(destination + QStringLiteral("/bin/libQtCore.so.4")), QByteArray("core library"));
+    QVERIFY(!QFileInfo::exists(destination + QStringLiteral("/bin/unlisted.txt")));
+    QCOMPARE(permissionBits(destination + QStringLiteral("/bin/") + setupName), 0755 & ~currentUmask());
+    for (const Member &member : payloadMembers())
+        QCOMPARE(readFile(destination + '/' + member.name), member.contents);
+}
+
+void tst_EntryPoint::membersKeepTimesAndModes()
+{
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    const QString payload = writeArchive(folder.filePath(QStringLiteral("payload.pkg")), payloadMembers());
+    const QString destination = folder.filePath(QStringLiteral("dest"));
+    const SetupRun run = runSetup({"--copy-files-to", destination, "--data-file", payload,
+                                   "--accept-license", "--hide-progress"},
+                                  folder.path());
+    QVERIFY2(run.exitCode == 0, run.err.constData());
+    QCOMPARE(run.out, QByteArray());
+
+    for (const Member &member : payloadMembers()) {
+        const QString path = destination + '/' + member.name;
+        QVERIFY2(permissionBits(path) == int(member.mode),
+                 qPrintable(QStringLiteral("%1 has mode %2").arg(member.name).arg(permissionBits(path), 0, 8)));
+        QCOMPARE(QFileInfo(path).lastModified().toSecsSinceEpoch(), member.time);
+    }
+    // Only the bin folder is made for the installer files; members land below the
+    // destination itself.
+    QVERIFY(QFileInfo(destination + QStringLiteral("/bin")).isDir());
+    QVERIFY(!QFileInfo::exists(destination + QStringLiteral("/bin/doc")));
+}
+
+void tst_EntryPoint::barReachesFullWithMissingInstallerFiles()
+{
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    const QString work = folder.filePath(QStringLiteral("release"));
+    QVERIFY(writeFile(work + '/' + setupName, "installer", 0755));
+    const QString payload = writeArchive(folder.filePath(QStringLiteral("payload.pkg")), payloadMembers());
+
+    const SetupRun run = runSetup({"--copy-files-to", folder.filePath(QStringLiteral("dest")),
+                                   "--data-file", payload, "--accept-license"},
+                                  work);
+    QVERIFY2(run.exitCode == 0, run.err.constData());
+
+    // Ten installer files, one present, and five members: a draw at step 0 and one per
+    // entry, the last at 100 %, then the completion line.
+    const int total = 10 + int(payloadMembers().size());
+    const QByteArray draw("\rCopying files [");
+    QCOMPARE(int(run.out.count(draw)), total + 1);
+    const QByteArray lastDraw = draw + QByteArray(57, '*') + "] 100% ";
+    QVERIFY2(run.out.endsWith(lastDraw + cleared() + "Copying files completed\n"),
+             qPrintable(visible(run.out.right(300))));
+    QVERIFY2(run.out.startsWith(draw + QByteArray(57, '.') + "]   0% "), qPrintable(visible(run.out.left(100))));
+    QVERIFY2(run.out.contains(draw + QByteArray(3, '*') + QByteArray(54, '.') + "]   6% "),
+             "the first installer file did not advance the bar by one step");
+}
+
+void tst_EntryPoint::existingMemberStopsTheCopy()
+{
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    const QString work = folder.filePath(QStringLiteral("release"));
+    QVERIFY(writeFile(work + '/' + setupName, "installer", 0755));
+    const QString payload = writeArchive(folder.filePath(QStringLiteral("payload.pkg")), payloadMembers());
+    const QString destination = folder.filePath(QStringLiteral("dest"));
+    const QString existing = destination + QStringLiteral("/doc/readme.txt");
+    QVERIFY(writeFile(existing, "the user's own notes", 0600));
+
+    const SetupRun run = runSetup({"--copy-files-to", destination, "--data-file", payload,
+                                   "--accept-license"},
+                                  work);
+    QCOMPARE(run.exitCode, 1);
+    QCOMPARE(run.err, "error: cannot overwrite file " + QFile::encodeName(existing) + '\n');
+    QVERIFY2(run.out.endsWith(cleared()), qPrintable(visible(run.out.right(200))));
+    QCOMPARE(readFile(existing), QByteArray("the user's own notes"));
+    QCOMPARE(permissionBits(existing), 0600);
+    // What was copied before the conflict stays; nothing after it is written.
+    QCOMPARE(readFile(destination + QStringLiteral("/bin/") + setupName), QByteArray("installer"));
+    QVERIFY(QFileInfo::exists(destination + QStringLiteral("/bin/tool")));
+    QVERIFY(!QFileInfo::exists(destination + QStringLiteral("/samples")));
+    QVERIFY(!QFileInfo::exists(destination + QStringLiteral("/empty.dat")));
+}
+
+void tst_EntryPoint::dataOffset_data()
+{
+    QTest::addColumn<int>("junkBytes");
+    QTest::addColumn<QString>("offset");
+    QTest::addColumn<int>("expectedExit");
+    QTest::addColumn<QByteArray>("expectedErr");
+
+    const QByteArray unsupported("error: unsupported package file format\n");
+    QTest::newRow("1A00 is byte 6656") << 6656 << "1A00" << 0 << QByteArray();
+    QTest::newRow("lower-case hexadecimal digits") << 6656 << "1a00" << 0 << QByteArray();
+    QTest::newRow("decimal text is read as hexadecimal") << 6656 << "6656" << 1 << unsupported;
+    QTest::newRow("unparsable offset reads as 0 (junk at 0)") << 6656 << "zz" << 1 << unsupported;
+    QTest::newRow("unparsable offset reads as 0 (archive at 0)") << 0 << "zz" << 0 << QByteArray();
+    QTest::newRow("partly numeric offset reads as 0") << 0 << "1A00xyz" << 0 << QByteArray();
+    QTest::newRow("offset beyond 32 bits reads as 0") << 0 << "100000000" << 0 << QByteArray();
+    QTest::newRow("empty offset reads as 0") << 0 << "" << 0 << QByteArray();
+    QTest::newRow("offset beyond the file end") << 16 << "FFFF" << 1 << unsupported;
+}
+
+void tst_EntryPoint::dataOffset()
+{
+    QFETCH(int, junkBytes);
+    QFETCH(QString, offset);
+    QFETCH(int, expectedExit);
+    QFETCH(QByteArray, expectedErr);
+
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    const QString archivePath = writeArchive(folder.filePath(QStringLiteral("plain.pkg")), payloadMembers());
+    QByteArray junk(junkBytes, '\0');
+    for (int i = 0; i < junkBytes; ++i)
+        junk[i] = char('A' + i % 26);
+    const QString payload = folder.filePath(QStringLiteral("Setup.bin"));
+    QVERIFY(writeFile(payload, junk + readFile(archivePath)));
+    const QString destination = folder.filePath(QStringLiteral("dest"));
+
+    const SetupRun run = runSetup({"--copy-files-to", destination, "--data-file", payload,
+                                   "--data-offset", offset, "--accept-license", "--hide-progress"},
+                                  folder.path());
+    QVERIFY2(run.exitCode == expectedExit, run.err.constData());
+    QCOMPARE(run.err, expectedErr);
+    if (expectedExit == 0)
+        QCOMPARE(readFile(destination + QStringLiteral("/doc/readme.txt")), QByteArray("Read me first.\n"));
+}
+
+void tst_EntryPoint::failures_data()
+{
+    QTest::addColumn<QString>("setup");
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QByteArray>("expectedErr");
+
+    QTest::newRow("missing data file")
+        << "" << QStringList{"--copy-files-to", "@TMP@/dest", "--data-file", "@TMP@/absent.pkg"}
+        << QByteArray("error: @TMP@/absent.pkg does not exist\n");
+    QTest::newRow("data file is not an archive")
+        << "notarchive" << QStringList{"--copy-files-to", "@TMP@/dest", "--data-file", "@TMP@/plain.txt"}
+        << QByteArray("error: unsupported package file format\n");
+    QTest::newRow("bin folder cannot be made under a file")
+        << "blocker" << QStringList{"--copy-files-to", "@TMP@/blocker/dest"}
+        << QByteArray("error: cannot mkdir @TMP@/blocker/dest/bin\n");
+    QTest::newRow("installer file cannot be copied over a folder")
+        << "folderinway" << QStringList{"--copy-files-to", "@TMP@/dest"}
+        << QByteArray("error: cannot copy ./" + QFile::encodeName(setupName) + " to @TMP@/dest/bin\n");
+}
+
+void tst_EntryPoint::failures()
+{
+    QFETCH(QString, setup);
+    QFETCH(QStringList, arguments);
+    QFETCH(QByteArray, expectedErr);
+
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    const QString work = folder.filePath(QStringLiteral("release"));
+    QVERIFY(QDir().mkpath(work));
+    if (setup == QLatin1String("notarchive"))
+        QVERIFY(writeFile(folder.filePath(QStringLiteral("plain.txt")), "just some text, no archive"));
+    if (setup == QLatin1String("blocker"))
+        QVERIFY(writeFile(folder.filePath(QStringLiteral("blocker")), "a file, not a folder"));
+    if (setup == QLatin1String("folderinway")) {
+        QVERIFY(writeFile(work + '/' + setupName, "installer", 0755));
+        QVERIFY(QDir().mkpath(folder.filePath(QStringLiteral("dest/bin/")) + setupName));
+    }
+    arguments.replaceInStrings(QStringLiteral("@TMP@"), folder.path());
+    arguments << QStringLiteral("--accept-license") << QStringLiteral("--hide-progress");
+    expectedErr.replace("@TMP@", QFile::encodeName(folder.path()));
+
+    const SetupRun run = runSetup(arguments, work);
+    QCOMPARE(run.exitCode, 1);
+    QCOMPARE(run.err, expectedErr);
+    QCOMPARE(run.out, QByteArray());
+}
+
+void tst_EntryPoint::licenceAnswers_data()
+{
+    QTest::addColumn<QByteArray>("input");
+    QTest::addColumn<QByteArray>("expectedDialogue");
+    QTest::addColumn<bool>("accepted");
+
+    const QByteArray q(question);
+    const QByteArray acceptedLine("License agreement accepted\n");
+    QTest::newRow("yes") << QByteArray("yes\n") << q + "yes\n" + acceptedLine << true;
+    QTest::newRow("YES in capitals") << QByteArray("YES\n") << q + "YES\n" + acceptedLine << true;
+    QTest::newRow("mixed case Yes") << QByteArray("yEs\n") << q + "yEs\n" + acceptedLine << true;
+    QTest::newRow("a lone y asks again")
+        << QByteArray("y\nyes\n") << q + "y\n" + q + "yes\n" + acceptedLine << true;
+    QTest::newRow("surrounding spaces ask again")
+        << QByteArray(" yes\nyes \nno\n") << q + " yes\n" + q + "yes \n" + q + "no\n" << false;
+    QTest::newRow("no") << QByteArray("no\n") << q + "no\n" << false;
+    QTest::newRow("No after a wrong answer")
+        << QByteArray("maybe\nNo\n") << q + "maybe\n" + q + "No\n" << false;
+    QTest::newRow("end of input declines") << QByteArray() << q + "\n" << false;
+    QTest::newRow("yes without a line end then end of input declines")
+        << QByteArray("yes") << q + "yes" + q + "\n" << false;
+    QTest::newRow("an over-long line is read in pieces")
+        << QByteArray(70, 'x') + "\nyes\n"
+        << q + QByteArray(63, 'x') + q + QByteArray(7, 'x') + "\n" + q + "yes\n" + acceptedLine << true;
+}
+
+void tst_EntryPoint::licenceAnswers()
+{
+    QFETCH(QByteArray, input);
+    QFETCH(QByteArray, expectedDialogue);
+    QFETCH(bool, accepted);
+
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    const QString destination = folder.filePath(QStringLiteral("dest"));
+    const SetupRun run = runSetup({"--copy-files-to", destination, "--hide-progress"}, folder.path(), input);
+
+    const QByteArray expectedOut = licenceOutput() + expectedDialogue;
+    QVERIFY2(run.out == expectedOut,
+             qPrintable("output ends with:\n" + run.out.right(300)));
+    QVERIFY2(!run.out.contains("<Press a return to continue>"), "redirected output was paged");
+    if (accepted) {
+        QVERIFY2(run.exitCode == 0, run.err.constData());
+        QVERIFY(QFileInfo(destination + QStringLiteral("/bin")).isDir());
+    } else {
+        QCOMPARE(run.exitCode, 1);
+        QCOMPARE(run.err, QByteArray("error: License agreement not accepted\n"));
+        QVERIFY2(!QFileInfo::exists(destination), "the destination was made before acceptance");
+    }
+}
+
+QTEST_GUILESS_MAIN(tst_EntryPoint)
+#include "tst_entrypoint.moc"
