@@ -25,8 +25,6 @@ private slots:
     void failures_data();
     void failures();
     void renderingTwiceGivesTheSameText();
-    void classification_data();
-    void classification();
     void embeddedLicenceFitsATerminal();
 };
 
@@ -173,30 +171,6 @@ void tst_HtmlTextFormatter::renderingTwiceGivesTheSameText()
         "<blockquote><pre>a</pre>one two three four</blockquote><h1>x</h1>"));
     const QString first = formatter.render(html);
     QCOMPARE(formatter.render(html), first);
-}
-
-void tst_HtmlTextFormatter::classification_data()
-{
-    QTest::addColumn<QString>("tag");
-    QTest::addColumn<int>("expected");
-
-    QTest::newRow("br") << "br" << int(HtmlTextFormatter::LineBreak);
-    QTest::newRow("BR") << "BR" << int(HtmlTextFormatter::LineBreak);
-    QTest::newRow("blockquote") << "blockquote" << int(HtmlTextFormatter::Blockquote);
-    QTest::newRow("div") << "div" << int(HtmlTextFormatter::Div);
-    QTest::newRow("h1") << "h1" << int(HtmlTextFormatter::Heading);
-    QTest::newRow("h5") << "H5" << int(HtmlTextFormatter::Heading);
-    QTest::newRow("h6") << "h6" << int(HtmlTextFormatter::Plain);
-    QTest::newRow("pre") << "pre" << int(HtmlTextFormatter::Pre);
-    QTest::newRow("p") << "p" << int(HtmlTextFormatter::Plain);
-    QTest::newRow("hr") << "hr" << int(HtmlTextFormatter::Plain);
-}
-
-void tst_HtmlTextFormatter::classification()
-{
-    QFETCH(QString, tag);
-    QFETCH(int, expected);
-    QCOMPARE(int(HtmlTextFormatter::classify(tag)), expected);
 }
 
 void tst_HtmlTextFormatter::embeddedLicenceFitsATerminal()
