@@ -102,7 +102,9 @@ void CopyFilesMode::copyAll(TextProgressBar &bar, int columns, int rows)
 {
     const QStringList ownFiles = installerFiles();
     const QString binFolder = m_options.copyFilesTo() + QLatin1String("/bin");
-    if (QDir::isRelativePath(binFolder))
+    // An empty folder (an unset shell variable, typically) would put everything below
+    // the file-system root; it is no absolute path either.
+    if (m_options.copyFilesTo().isEmpty() || QDir::isRelativePath(binFolder))
         throw HException("destination directory must be an absolute path");
 
     if (!m_options.acceptLicense()) {

@@ -189,6 +189,9 @@ void tst_EntryPoint::optionScan_data()
     QTest::newRow("relative destination fails before the licence, bar line cleared")
         << QStringList{"--copy-files-to", "out"} << 1 << cleared()
         << QByteArray("error: destination directory must be an absolute path\n") << false;
+    QTest::newRow("empty destination is refused rather than taken as the root")
+        << QStringList{"--copy-files-to", "", "--accept-license", "--hide-progress"} << 1 << QByteArray()
+        << QByteArray("error: destination directory must be an absolute path\n") << false;
     QTest::newRow("relative destination with the bar hidden prints nothing")
         << QStringList{"--copy-files-to", "out", "--hide-progress"} << 1 << QByteArray()
         << QByteArray("error: destination directory must be an absolute path\n") << false;
