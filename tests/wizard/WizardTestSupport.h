@@ -1,0 +1,104 @@
+#pragma once
+
+// Helpers for the wizard's widget tests: a minimal application, a driver that acts on
+// the next modal window from inside its event loop, and a capture of standard error.
+
+#include "app/application/InstallApplication.h"
+
+#include <QApplication>
+#include <QByteArray>
+#include <QFile>
+#include <QPointer>
+#include <QTimer>
+#include <QWidget>
+
+#include <functional>
+#include <unistd.h>
+
+// The pages only need the mode, the wizard and the configuration list.
+class WizardTestApplication : public InstallApplication
+{
+public:
+    WizardTestApplication(InstallWizard *wizard, InstallConfigurationList *list)
+        : InstallApplication(nullptr, wizard, list)
+    {
+    }
+    int pageState() override { return 0; }
+};
+
+// Waits for a modal window to come up and runs the action on it once. Arm it before
+// the call that opens the window; it gives up quietly after a few seconds so that a
+// window that never comes fails the test instead of hanging it.
+class ModalDriver : public QObject
+{
+public:
+    explicit ModalDriver(std::function<void(QWidget *)> action, QWidget *ignored = nullptr)
+        : m_action(std::move(action)), m_ignored(ignored)
+    {
+        m_poll.setInterval(5);
+        connect(&m_poll, &QTimer::timeout, this, &ModalDriver::poll);
+        m_poll.start();
+    }
+
+    bool acted() const { return m_acted; }
+
+private:
+    void poll()
+    {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (!modal || modal == m_ignored) {
+            if (++m_polls > 1000)
+                m_poll.stop();
+            return;
+        }
+        m_poll.stop();
+        m_acted = true;
+        m_action(modal);
+    }
+
+    std::function<void(QWidget *)> m_action;
+    QPointer<QWidget> m_ignored;
+    QTimer m_poll;
+    int m_polls = 0;
+    bool m_acted = false;
+};
+
+// Sends everything written to standard error into a file until text() is called.
+class StderrCapture
+{
+public:
+    explicit StderrCapture(const QString &fileName) : m_fileName(fileName)
+    {
+        std::fflush(stderr);
+        m_saved = dup(STDERR_FILENO);
+        QFile file(fileName);
+        file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+        file.close();
+        FILE *redirected = std::freopen(fileName.toLocal8Bit().constData(), "w", stderr);
+        m_active = redirected != nullptr;
+    }
+    ~StderrCapture() { restore(); }
+
+    QByteArray text()
+    {
+        restore();
+        QFile file(m_fileName);
+        file.open(QIODevice::ReadOnly);
+        return file.readAll();
+    }
+
+private:
+    void restore()
+    {
+        if (m_saved < 0)
+            return;
+        std::fflush(stderr);
+        dup2(m_saved, STDERR_FILENO);
+        close(m_saved);
+        m_saved = -1;
+    }
+
+    QString m_fileName;
+    int m_saved = -1;
+    bool m_active = false;
+};
