@@ -224,8 +224,6 @@ void TestUserQueries::overwriteAnswerRemembered_data()
         << int(Box::NoToAll) << false << 1;
     QTest::newRow("after Yes the next file is asked about again")
         << int(Box::Yes) << true << 2;
-    QTest::newRow("after No the next file is asked about again")
-        << int(Box::No) << true << 2;
 }
 
 void TestUserQueries::overwriteAnswerRemembered()

@@ -10,15 +10,14 @@
 #include "app/core/VariableTable.h"
 #include "configuration/model/InstallConfigurationItemBuilder.h"
 #include "configuration/model/InstallConfigurationList.h"
-#include "wizard/frame/InstallCheckMessageBox.h"
 
-#include <QSignalSpy>
 #include <QtTest>
 
 #include <memory>
 
 using Mode = InstallApplication::Mode;
 using State = InstallConfigurationItem::InstalledState;
+using Box = InstallCheckMessageBox;
 
 // Item kinds with their own run-time class, as the real item kinds have.
 class SampleFilesItem : public InstallConfigurationItem
@@ -37,6 +36,8 @@ public:
 
 namespace {
 
+const QString rootName = QStringLiteral("Install Configuration List");
+
 // Records the node tree a builder was asked for as "parent>child" pairs.
 class PairBuilder : public InstallConfigurationItemBuilder
 {
@@ -52,21 +53,22 @@ public:
     std::vector<std::unique_ptr<QString>> nodes;
 };
 
-// The tree most walks use:  root ( A ( A1, A2 ), B ), all required for a minimal
-// installation.
+// root ( A ( A1, A2 ), B ), every item required for a minimal installation.
 struct WalkTree
 {
     QStringList journal;
     InstallConfigurationList root;
-    RecordingItem *a = new RecordingItem(&root, QStringLiteral("A"), 0, &journal);
-    RecordingItem *a1 = new RecordingItem(a, QStringLiteral("A1"), 0, &journal);
-    RecordingItem *a2 = new RecordingItem(a, QStringLiteral("A2"), 0, &journal);
-    RecordingItem *b = new RecordingItem(&root, QStringLiteral("B"), 0, &journal);
+    PagesTestApplication application{&root};
+    RecordingItem *a = new RecordingItem(&root, "A", 0, &journal);
+    RecordingItem *a1 = new RecordingItem(a, "A1", 0, &journal);
+    RecordingItem *a2 = new RecordingItem(a, "A2", 0, &journal);
+    RecordingItem *b = new RecordingItem(&root, "B", 0, &journal);
     RunSignalJournal runSignals{&root, &journal};
+    const QList<RecordingItem *> items{a, a1, a2, b};
 
     RecordingItem *item(const QString &name) const
     {
-        for (RecordingItem *candidate : {a, a1, a2, b})
+        for (RecordingItem *candidate : items)
             if (candidate->name() == name)
                 return candidate;
         return nullptr;
@@ -74,11 +76,20 @@ struct WalkTree
     QString states() const
     {
         QString text;
-        for (const RecordingItem *item : {a, a1, a2, b})
+        for (const RecordingItem *item : items)
             text += QString::number(item->installed());
         return text;
     }
 };
+
+// Each item's own work between its announcements, as "starting X", WORD + " X", "finished X".
+QStringList announced(const QString &word, const QStringList &names)
+{
+    QStringList lines;
+    for (const QString &name : names)
+        lines << "starting " + name << word + ' ' + name << "finished " + name;
+    return lines;
+}
 
 QString flags(const QList<bool> &values)
 {
@@ -88,6 +99,20 @@ QString flags(const QList<bool> &values)
     return text;
 }
 
+// Builds items from "name:level:parent" specifications under root, in order.
+QMap<QString, InstallConfigurationItem *> buildItems(InstallConfigurationList &root,
+                                                     const QStringList &specifications)
+{
+    QMap<QString, InstallConfigurationItem *> byName;
+    for (const QString &specification : specifications) {
+        const QStringList parts = specification.split(u':');
+        InstallConfigurationItem *parent = byName.value(parts.value(2), &root);
+        byName.insert(parts.at(0), new InstallConfigurationItem(parent, parts.at(0), QString(),
+                                                                parts.at(1).toInt(), true));
+    }
+    return byName;
+}
+
 } // namespace
 
 class TestConfigurationItem : public QObject
@@ -95,70 +120,30 @@ class TestConfigurationItem : public QObject
     Q_OBJECT
 
 private slots:
-    void constructionDefaults_data();
-    void constructionDefaults();
     void willInstallByModeAndLevel_data();
     void willInstallByModeAndLevel();
-    void willInstallOutsideTheModes_data();
-    void willInstallOutsideTheModes();
+    void willInstallOverrides_data();
+    void willInstallOverrides();
     void setInstallPropagation_data();
     void setInstallPropagation();
     void willInstallChangedOncePerChange_data();
     void willInstallChangedOncePerChange();
     void installWalk_data();
     void installWalk();
-    void installFailureQuestion();
     void uninstallWalk_data();
     void uninstallWalk();
-    void removalFailureQuestion();
+    void failureQuestionTexts_data();
+    void failureQuestionTexts();
     void checkWalk_data();
     void checkWalk();
-    void countsAndSizes_data();
-    void countsAndSizes();
-    void hasTypicalOrFullItems_data();
-    void hasTypicalOrFullItems();
+    void countItems_data();
+    void countItems();
     void collectItemsByClass_data();
     void collectItemsByClass();
     void buildTreeLeavesOutHiddenItems();
-    void progressHelpers_data();
-    void progressHelpers();
-    void deletedChildLeavesItsParent();
 };
 
-void TestConfigurationItem::constructionDefaults_data()
-{
-    QTest::addColumn<int>("level");
-    QTest::addColumn<bool>("selected");
-    QTest::newRow("level 0 starts selected") << 0 << true;
-    QTest::newRow("level 1 starts selected") << 1 << true;
-    QTest::newRow("level 2 starts unselected") << 2 << false;
-    QTest::newRow("level 3 starts unselected") << 3 << false;
-    QTest::newRow("level 4 starts unselected") << 4 << false;
-}
-
-void TestConfigurationItem::constructionDefaults()
-{
-    QFETCH(int, level);
-    QFETCH(bool, selected);
-    setVariable(QStringLiteral("ItemTestWord"), QStringLiteral("Widgets"));
-    InstallConfigurationList root;
-    InstallConfigurationItem item(&root, QStringLiteral("$(ItemTestWord) files"),
-                                  QStringLiteral("All $(ItemTestWord)"), level, true);
-    QCOMPARE(item.isSelected(), selected);
-    QCOMPARE(item.name(), QStringLiteral("Widgets files"));
-    QCOMPARE(item.description(), QStringLiteral("All Widgets"));
-    QCOMPARE(item.installed(), InstallConfigurationItem::notInstalled);
-    QVERIFY2(item.isUninstallable(), "a new item may be removed");
-    QCOMPARE(item.parentItem(), &root);
-    QCOMPARE(item.rootItem(), &root);
-    QCOMPARE(root.children(), QList<InstallConfigurationItem *>{&item});
-    QCOMPARE(root.name(), QStringLiteral("Install Configuration List"));
-    QCOMPARE(QString::fromLatin1(root.metaObject()->className()),
-             QStringLiteral("InstallConfigurationList"));
-}
-
-// Expected answers per level 0..4 (one character each), for items without a parent,
-// written out by hand for every mode.
+// Per level 0..4, written out by hand for every mode: items without a parent.
 void TestConfigurationItem::willInstallByModeAndLevel_data()
 {
     QTest::addColumn<int>("mode");
@@ -166,22 +151,14 @@ void TestConfigurationItem::willInstallByModeAndLevel_data()
     QTest::addColumn<QString>("uninstallWhenSelected");
     QTest::addColumn<QString>("uninstallWhenUnselected");
 
-    QTest::newRow("Minimal installs level 0 and the optional levels")
-        << int(InstallApplication::Minimal) << "10011" << "01100" << "11111";
-    QTest::newRow("Typical installs up to level 1 and the optional levels")
-        << int(InstallApplication::Typical) << "11011" << "00100" << "11111";
-    QTest::newRow("Full installs every selected level")
-        << int(InstallApplication::Full) << "11111" << "00000" << "11111";
-    QTest::newRow("Custom follows the selection")
-        << int(InstallApplication::Custom) << "11111" << "00000" << "11111";
-    QTest::newRow("Modify follows the selection")
-        << int(InstallApplication::Modify) << "11111" << "00000" << "11111";
-    QTest::newRow("Repair removes everything removable")
-        << int(InstallApplication::Repair) << "11111" << "11111" << "11111";
-    QTest::newRow("Remove keeps only selected optional items")
-        << int(InstallApplication::Remove) << "00011" << "11100" << "11111";
-    QTest::newRow("Upgrade removes everything removable")
-        << int(InstallApplication::Upgrade) << "11111" << "11111" << "11111";
+    QTest::newRow("Minimal: level 0 and optional") << int(Mode::Minimal) << "10011" << "01100" << "11111";
+    QTest::newRow("Typical: up to level 1 and optional") << int(Mode::Typical) << "11011" << "00100" << "11111";
+    QTest::newRow("Full: every level") << int(Mode::Full) << "11111" << "00000" << "11111";
+    QTest::newRow("Custom: the selection") << int(Mode::Custom) << "11111" << "00000" << "11111";
+    QTest::newRow("Modify: the selection") << int(Mode::Modify) << "11111" << "00000" << "11111";
+    QTest::newRow("Repair: removes all first") << int(Mode::Repair) << "11111" << "11111" << "11111";
+    QTest::newRow("Remove: keeps selected optional") << int(Mode::Remove) << "00011" << "11100" << "11111";
+    QTest::newRow("Upgrade: removes all first") << int(Mode::Upgrade) << "11111" << "11111" << "11111";
 }
 
 void TestConfigurationItem::willInstallByModeAndLevel()
@@ -194,113 +171,90 @@ void TestConfigurationItem::willInstallByModeAndLevel()
     InstallConfigurationList root;
     PagesTestApplication application(&root);
     application.setMode(Mode(mode));
-    std::vector<std::unique_ptr<InstallConfigurationItem>> items;
-    for (int level = 0; level <= 4; ++level)
-        items.push_back(std::make_unique<InstallConfigurationItem>(nullptr, QString::number(level),
-                                                                   QString(), level, true));
-
-    QList<bool> install, uninstall, installUnselected, uninstallUnselected;
-    for (const auto &item : items) {
-        item->setInstall(true);
-        install.append(item->willInstall());
-        uninstall.append(item->willUninstall());
-        item->setInstall(false);
-        installUnselected.append(item->willInstall());
-        uninstallUnselected.append(item->willUninstall());
+    QList<bool> install, uninstall, installUnselected, uninstallUnselected, keptForever;
+    for (int level = 0; level <= 4; ++level) {
+        InstallConfigurationItem item(nullptr, QString::number(level), QString(), level, true);
+        item.setInstall(true);
+        install << item.willInstall();
+        uninstall << item.willUninstall();
+        item.setInstall(false);
+        installUnselected << item.willInstall();
+        uninstallUnselected << item.willUninstall();
+        item.setUninstall(false);
+        keptForever << item.willUninstall();
     }
     QCOMPARE(flags(install), installWhenSelected);
     QCOMPARE(flags(uninstall), uninstallWhenSelected);
     QCOMPARE(flags(installUnselected), QStringLiteral("00000"));
     QCOMPARE(flags(uninstallUnselected), uninstallWhenUnselected);
-
-    // An item that must never be removed says so in every mode.
-    for (const auto &item : items) {
-        item->setUninstall(false);
-        QVERIFY2(!item->willUninstall(), qPrintable(item->name() + " kept its removal"));
-    }
+    QCOMPARE(flags(keptForever), QStringLiteral("00000"));
 }
 
-// Conditions that override mode and selection: per level 0..4, selected items.
-void TestConfigurationItem::willInstallOutsideTheModes_data()
+// Conditions that win over mode and selection, for selected items of levels 0..4.
+void TestConfigurationItem::willInstallOverrides_data()
 {
-    QTest::addColumn<QString>("condition");
+    QTest::addColumn<int>("mode");           // -1: no application
+    QTest::addColumn<int>("parentLevel");    // -1: no parent
+    QTest::addColumn<bool>("parentSelected");
+    QTest::addColumn<bool>("thisPlatform");
     QTest::addColumn<QString>("expected");
 
-    QTest::newRow("no application: only optional items follow their selection")
-        << "no application" << "00011";
-    QTest::newRow("a mode beyond Upgrade: only optional items")
-        << "mode 8" << "00011";
-    QTest::newRow("an unselected parent blocks every level")
-        << "parent unselected" << "00000";
-    QTest::newRow("a parent that is not due in Remove blocks optional children too")
-        << "parent in Remove" << "00000";
-    QTest::newRow("a selected optional parent passes its children on in Remove")
-        << "optional parent in Remove" << "00011";
-    QTest::newRow("an item for another platform is never installed")
-        << "other platform" << "00000";
+    QTest::newRow("no application: only optional items") << -1 << -1 << true << true << "00011";
+    QTest::newRow("a mode beyond Upgrade: only optional items") << 8 << -1 << true << true << "00011";
+    QTest::newRow("an unselected parent blocks every level") << int(Mode::Full) << 3 << false << true << "00000";
+    QTest::newRow("a required parent in Remove blocks optional children")
+        << int(Mode::Remove) << 0 << true << true << "00000";
+    QTest::newRow("a selected optional parent in Remove passes them")
+        << int(Mode::Remove) << 3 << true << true << "00011";
+    QTest::newRow("another platform's item is never installed") << int(Mode::Full) << -1 << true << false << "00000";
 }
 
-void TestConfigurationItem::willInstallOutsideTheModes()
+void TestConfigurationItem::willInstallOverrides()
 {
-    QFETCH(QString, condition);
+    QFETCH(int, mode);
+    QFETCH(int, parentLevel);
+    QFETCH(bool, parentSelected);
+    QFETCH(bool, thisPlatform);
     QFETCH(QString, expected);
 
     InstallConfigurationList root;
     std::unique_ptr<PagesTestApplication> application;
-    if (condition != QLatin1String("no application")) {
+    if (mode >= 0) {
         application = std::make_unique<PagesTestApplication>(&root);
-        int mode = InstallApplication::Full;
-        if (condition == QLatin1String("mode 8"))
-            mode = 8;
-        else if (condition.endsWith(QLatin1String("in Remove")))
-            mode = InstallApplication::Remove;
         application->setMode(Mode(mode));
     }
-    InstallConfigurationItem *group = nullptr;
-    if (condition.startsWith(QLatin1String("parent")) || condition.startsWith(QLatin1String("optional"))) {
-        group = new InstallConfigurationItem(condition.startsWith(QLatin1String("optional")) ? nullptr : &root,
-                                             QStringLiteral("group"), QString(),
-                                             condition.startsWith(QLatin1String("optional")) ? 3 : 0, true);
-        group->setInstall(condition != QLatin1String("parent unselected"));
+    std::unique_ptr<InstallConfigurationItem> parent;
+    if (parentLevel >= 0) {
+        parent = std::make_unique<InstallConfigurationItem>(nullptr, "parent", QString(), parentLevel, true);
+        parent->setInstall(parentSelected);
     }
-    std::unique_ptr<InstallConfigurationItem> ownedGroup(group && !group->parentItem() ? group : nullptr);
-    const quint64 platforms = condition == QLatin1String("other platform")
-        ? InstallConfigurationItem::allPlatforms & ~InstallConfigurationItem::thisPlatform
-        : InstallConfigurationItem::allPlatforms;
+    const quint64 platforms = thisPlatform ? InstallConfigurationItem::allPlatforms
+                                           : InstallConfigurationItem::thisPlatform << 1;
     QList<bool> answers;
-    std::vector<std::unique_ptr<InstallConfigurationItem>> standalone;
     for (int level = 0; level <= 4; ++level) {
-        auto *item = new InstallConfigurationItem(group, QString::number(level), QString(), level,
-                                                  true, platforms);
-        if (!group)
-            standalone.emplace_back(item);
-        item->setInstall(true);
-        answers.append(item->willInstall());
-        if (condition == QLatin1String("other platform"))
-            QVERIFY2(!item->isVisible(), "an item of another platform is never shown");
+        InstallConfigurationItem item(parent.get(), QString::number(level), QString(), level, true, platforms);
+        item.setInstall(true);
+        answers << item.willInstall();
+        QCOMPARE(item.isVisible(), thisPlatform);
     }
     QCOMPARE(flags(answers), expected);
 }
 
-// Tree:  G(3, off) ( a0(0) ( b0(0), b2(2) ), a1(1) ( c0(0) ), a2(2), a3(3), a4(4) )
-// Before the steps, a0, b0 and c0 are switched off; a1 stays on.
+// G(3, off) ( a0(0) ( b0(0), b2(2) ), a1(1) ( c0(0) ), a2(2), a3(3), a4(4) ), with a0,
+// b0 and c0 switched off first and a1 left on.
 void TestConfigurationItem::setInstallPropagation_data()
 {
     QTest::addColumn<QStringList>("steps");
     QTest::addColumn<QStringList>("selected");
 
-    QTest::newRow("selecting an off group turns on required children through those that were off")
+    QTest::newRow("an off group turns on required children through those that were off")
         << QStringList{"G on"} << QStringList{"G", "a0", "b0", "a1"};
-    QTest::newRow("selecting an already selected group passes nothing down")
-        << QStringList{"a1 on"} << QStringList{"a1"};
-    QTest::newRow("selecting recursively turns on every level")
-        << QStringList{"G on all"}
-        << QStringList{"G", "a0", "b0", "b2", "a1", "c0", "a2", "a3", "a4"};
-    QTest::newRow("deselecting a group leaves the children's choices")
+    QTest::newRow("an item already on passes nothing down") << QStringList{"a1 on"} << QStringList{"a1"};
+    QTest::newRow("recursive selection reaches every level")
+        << QStringList{"G on all"} << QStringList{"G", "a0", "b0", "b2", "a1", "c0", "a2", "a3", "a4"};
+    QTest::newRow("deselecting leaves the children's choices")
         << QStringList{"G on", "G off"} << QStringList{"a0", "b0", "a1"};
-    QTest::newRow("deselecting recursively clears the whole subtree")
-        << QStringList{"G on all", "G off all"} << QStringList{};
-    QTest::newRow("a recursive call still descends when the group is unchanged")
+    QTest::newRow("recursive deselection descends even below an unchanged group")
         << QStringList{"a0 on", "G off all"} << QStringList{};
 }
 
@@ -310,63 +264,38 @@ void TestConfigurationItem::setInstallPropagation()
     QFETCH(QStringList, selected);
 
     InstallConfigurationList root;
-    PagesTestApplication application(&root);
-    application.setMode(InstallApplication::Custom);
-    QMap<QString, InstallConfigurationItem *> byName;
-    QStringList order;
-    auto add = [&](InstallConfigurationItem *parent, const QString &name, int level) {
-        auto *item = new InstallConfigurationItem(parent, name, QString(), level, true);
-        byName.insert(name, item);
-        order.append(name);
-        return item;
-    };
-    auto *g = add(&root, "G", 3);
-    auto *a0 = add(g, "a0", 0);
-    add(a0, "b0", 0);
-    add(a0, "b2", 2);
-    auto *a1 = add(g, "a1", 1);
-    add(a1, "c0", 0);
-    add(g, "a2", 2);
-    add(g, "a3", 3);
-    add(g, "a4", 4);
+    const QStringList order{"G", "a0", "b0", "b2", "a1", "c0", "a2", "a3", "a4"};
+    const auto byName = buildItems(root, {"G:3", "a0:0:G", "b0:0:a0", "b2:2:a0", "a1:1:G",
+                                          "c0:0:a1", "a2:2:G", "a3:3:G", "a4:4:G"});
     for (const char *name : {"a0", "b0", "c0"})
         byName.value(name)->setInstall(false);
-
     for (const QString &step : std::as_const(steps)) {
         const QStringList words = step.split(u' ');
-        byName.value(words.at(0))->setInstall(words.at(1) == QLatin1String("on"),
-                                              words.value(2) == QLatin1String("all"));
+        byName.value(words.at(0))->setInstall(words.at(1) == "on", words.value(2) == "all");
     }
     QStringList actual;
-    for (const QString &name : std::as_const(order))
+    for (const QString &name : order)
         if (byName.value(name)->isSelected())
-            actual.append(name);
+            actual << name;
     QCOMPARE(actual, selected);
 }
 
-// Tree under a Custom-mode root:  G(0) ( x(0), y(2, off) ), H(3, off)
+// G(0) ( x(0), y(2, off) ), H(3, off); the first change to Custom announces everything.
 void TestConfigurationItem::willInstallChangedOncePerChange_data()
 {
     QTest::addColumn<QStringList>("steps");
     QTest::addColumn<QStringList>("announced");
 
-    QTest::newRow("a second check announces nothing")
-        << QStringList{"check"} << QStringList{};
+    QTest::newRow("an unchanged tree announces nothing") << QStringList{"check", "x on"} << QStringList{};
     QTest::newRow("deselecting a group announces each affected item once")
         << QStringList{"G off"} << QStringList{"G=0", "x=0"};
-    QTest::newRow("deselecting and reselecting announces both changes")
+    QTest::newRow("off and on again announces both changes")
         << QStringList{"G off", "G on"} << QStringList{"G=0", "G=1", "x=0", "x=1"};
-    QTest::newRow("selecting a selected item announces nothing")
-        << QStringList{"x on"} << QStringList{};
-    QTest::newRow("selecting an optional item announces it alone")
-        << QStringList{"H on"} << QStringList{"H=1"};
-    QTest::newRow("a mode change is not looked into below a root whose answer stays")
+    QTest::newRow("an optional item announces alone") << QStringList{"H on"} << QStringList{"H=1"};
+    QTest::newRow("the walk stops below a root whose answer stays")
         << QStringList{"y on", "mode Typical"} << QStringList{"y=1"};
-    QTest::newRow("setting the same mode again announces nothing")
-        << QStringList{"mode Custom"} << QStringList{};
     QTest::newRow("Remove mode takes away every required item")
-        << QStringList{"mode Remove"}
-        << QStringList{"G=0", "Install Configuration List=0", "x=0"};
+        << QStringList{"mode Remove"} << QStringList{"G=0", rootName + "=0", "x=0"};
 }
 
 void TestConfigurationItem::willInstallChangedOncePerChange()
@@ -376,31 +305,22 @@ void TestConfigurationItem::willInstallChangedOncePerChange()
 
     InstallConfigurationList root;
     PagesTestApplication application(&root);
-    QMap<QString, InstallConfigurationItem *> byName;
-    auto *g = new InstallConfigurationItem(&root, "G", QString(), 0, true);
-    byName.insert("G", g);
-    byName.insert("x", new InstallConfigurationItem(g, "x", QString(), 0, true));
-    byName.insert("y", new InstallConfigurationItem(g, "y", QString(), 2, true));
-    byName.insert("H", new InstallConfigurationItem(&root, "H", QString(), 3, true));
-
+    const auto byName = buildItems(root, {"G:0", "x:0:G", "y:2:G", "H:3"});
     QStringList journal;
     SelectionJournal selection(&root, &journal);
-    // The first mode change announces every item, since none has announced anything yet.
-    application.setMode(InstallApplication::Custom);
+    application.setMode(Mode::Custom);
     journal.sort();
-    QCOMPARE(journal, (QStringList{"G=1", "H=0", "Install Configuration List=1", "x=1", "y=0"}));
+    QCOMPARE(journal, (QStringList{"G=1", "H=0", rootName + "=1", "x=1", "y=0"}));
     journal.clear();
 
     for (const QString &step : std::as_const(steps)) {
         const QStringList words = step.split(u' ');
-        if (words.at(0) == QLatin1String("check"))
+        if (words.at(0) == "check")
             root.checkWillInstall();
-        else if (words.at(0) == QLatin1String("mode"))
-            application.setMode(words.at(1) == QLatin1String("Typical") ? InstallApplication::Typical
-                                : words.at(1) == QLatin1String("Remove") ? InstallApplication::Remove
-                                                                          : InstallApplication::Custom);
+        else if (words.at(0) == "mode")
+            application.setMode(words.at(1) == "Typical" ? Mode::Typical : Mode::Remove);
         else
-            byName.value(words.at(0))->setInstall(words.at(1) == QLatin1String("on"));
+            byName.value(words.at(0))->setInstall(words.at(1) == "on");
     }
     journal.sort();
     QCOMPARE(journal, announced);
@@ -408,203 +328,154 @@ void TestConfigurationItem::willInstallChangedOncePerChange()
 
 void TestConfigurationItem::installWalk_data()
 {
-    QTest::addColumn<QString>("failing");
-    QTest::addColumn<int>("answer");
     QTest::addColumn<QString>("preset");
-    QTest::addColumn<QStringList>("expected");
+    QTest::addColumn<int>("answer"); // to A1's failure; 0: A1 does not fail
+    QTest::addColumn<QStringList>("installed");
+    QTest::addColumn<QStringList>("tail"); // lines after the last completed item
     QTest::addColumn<QString>("states");
-    QTest::addColumn<bool>("cancelled");
 
-    QTest::newRow("every item installs in tree order between its announcements")
-        << QString() << 0 << QString()
-        << QStringList{"starting Install Configuration List", "finished Install Configuration List",
-                       "starting A", "install A", "finished A", "starting A1", "install A1",
-                       "finished A1", "starting A2", "install A2", "finished A2", "starting B",
-                       "install B", "finished B"}
-        << "2222" << false;
+    const QStringList all{"A", "A1", "A2", "B"};
+    QTest::newRow("every item in tree order") << "" << 0 << all << QStringList{} << "2222";
     QTest::newRow("a failure answered No lets the siblings install")
-        << "A1" << int(InstallCheckMessageBox::No) << QString()
-        << QStringList{"starting Install Configuration List", "finished Install Configuration List",
-                       "starting A", "install A", "finished A", "starting A1", "install A1",
-                       "finished A1", "starting A2", "install A2", "finished A2", "starting B",
-                       "install B", "finished B"}
-        << "2022" << false;
-    QTest::newRow("a failure answered Yes ends the run without finishing the item")
-        << "A1" << int(InstallCheckMessageBox::Yes) << QString()
-        << QStringList{"starting Install Configuration List", "finished Install Configuration List",
-                       "starting A", "install A", "finished A", "starting A1", "install A1"}
-        << "2000" << true;
-    QTest::newRow("an installed item is not installed again but its children are")
-        << QString() << 0 << "A installed"
-        << QStringList{"starting Install Configuration List", "finished Install Configuration List",
-                       "starting A1", "install A1", "finished A1", "starting A2", "install A2",
-                       "finished A2", "starting B", "install B", "finished B"}
-        << "2222" << false;
-    QTest::newRow("an unselected item leaves out its whole subtree")
-        << QString() << 0 << "A unselected"
-        << QStringList{"starting Install Configuration List", "finished Install Configuration List",
-                       "starting B", "install B", "finished B"}
-        << "0002" << false;
+        << "" << int(Box::No) << all << QStringList{} << "2022";
+    QTest::newRow("a failure answered Yes ends the run without finished")
+        << "" << int(Box::Yes) << QStringList{"A"} << QStringList{"starting A1", "install A1"} << "2000";
+    QTest::newRow("an installed item is not redone but its children are")
+        << "A installed" << 0 << QStringList{"A1", "A2", "B"} << QStringList{} << "2222";
     QTest::newRow("a partly installed item is installed again")
-        << QString() << 0 << "B partial"
-        << QStringList{"starting Install Configuration List", "finished Install Configuration List",
-                       "starting A", "install A", "finished A", "starting A1", "install A1",
-                       "finished A1", "starting A2", "install A2", "finished A2", "starting B",
-                       "install B", "finished B"}
-        << "2222" << false;
+        << "A partial" << 0 << all << QStringList{} << "2222";
+    QTest::newRow("an unselected item leaves out its subtree")
+        << "A unselected" << 0 << QStringList{"B"} << QStringList{} << "0002";
 }
 
 void TestConfigurationItem::installWalk()
 {
-    QFETCH(QString, failing);
-    QFETCH(int, answer);
     QFETCH(QString, preset);
-    QFETCH(QStringList, expected);
+    QFETCH(int, answer);
+    QFETCH(QStringList, installed);
+    QFETCH(QStringList, tail);
     QFETCH(QString, states);
-    QFETCH(bool, cancelled);
 
     WalkTree tree;
-    PagesTestApplication application(&tree.root);
-    application.setMode(InstallApplication::Minimal);
-    if (!failing.isEmpty())
-        tree.item(failing)->failInstallWith(QStringLiteral("Disk full"));
-    if (preset == QLatin1String("A installed"))
+    tree.application.setMode(Mode::Minimal);
+    if (answer)
+        tree.a1->failInstallWith("Disk full");
+    if (preset == "A installed")
         tree.a->setInstalled(InstallConfigurationItem::fullyInstalled);
-    else if (preset == QLatin1String("A unselected"))
+    else if (preset == "A partial")
+        tree.a->setInstalled(InstallConfigurationItem::partiallyInstalled);
+    else if (preset == "A unselected")
         tree.a->setInstall(false);
-    else if (preset == QLatin1String("B partial"))
-        tree.b->setInstalled(InstallConfigurationItem::partiallyInstalled);
 
     QuestionScript script(answer ? QList<int>{answer} : QList<int>{});
-    bool ok = false;
-    bool threwCancel = false;
+    bool cancelled = false;
     try {
-        ok = tree.root.install();
+        QVERIFY2(tree.root.install(), "an uncancelled walk succeeds");
     } catch (const InstallUserCancelException &) {
-        threwCancel = true;
+        cancelled = true;
     }
-    QCOMPARE(threwCancel, cancelled);
-    QVERIFY2(cancelled || ok, "a walk that was not cancelled succeeds");
+    QCOMPARE(cancelled, answer == Box::Yes);
+    const QStringList expected = QStringList{"starting " + rootName, "finished " + rootName}
+        + announced("install", installed) + tail;
     QCOMPARE(tree.journal, expected);
     QCOMPARE(tree.states(), states);
-    QCOMPARE(script.questions().size(), failing.isEmpty() ? 0 : 1);
-}
-
-void TestConfigurationItem::installFailureQuestion()
-{
-    setVariable(QStringLiteral("ItemTestDisk"), QStringLiteral("/dev/sdz"));
-    WalkTree tree;
-    PagesTestApplication application(&tree.root);
-    tree.a2->failInstallWith(QStringLiteral("No space left on $(ItemTestDisk)"));
-    QuestionScript script({InstallCheckMessageBox::No});
-    QVERIFY(tree.root.install());
-
-    QCOMPARE(script.questions().size(), 1);
-    const QuestionScript::Question question = script.questions().first();
-    QCOMPARE(question.heading, QStringLiteral("A2 Installation Failed"));
-    QCOMPARE(question.message,
-             QStringLiteral("<p>The installation of the A2 component has failed.</p>"
-                            "<p>No space left on /dev/sdz.</p>"
-                            "<p>Do you want to terminate the installation?</p>"
-                            "<p>Click Yes to terminate installation or No to continue.</p>"));
-    QCOMPARE(question.buttons, InstallCheckMessageBox::Yes | InstallCheckMessageBox::No);
-    QCOMPARE(question.defaultButton, int(InstallCheckMessageBox::Yes));
+    QCOMPARE(script.questions().size(), answer ? 1 : 0);
 }
 
 void TestConfigurationItem::uninstallWalk_data()
 {
     QTest::addColumn<int>("mode");
-    QTest::addColumn<QString>("failing");
-    QTest::addColumn<int>("answer");
-    QTest::addColumn<QStringList>("expected");
+    QTest::addColumn<int>("answer"); // to A1's failure; -1: A1 fails without a question
+    QTest::addColumn<QStringList>("removed");
     QTest::addColumn<QString>("states");
-    QTest::addColumn<int>("questions");
-    QTest::addColumn<bool>("cancelled");
 
-    const QStringList everything{
-        "starting B", "uninstall B", "finished B",
-        "starting A2", "uninstall A2", "finished A2",
-        "starting A1", "uninstall A1", "finished A1",
-        "starting A", "uninstall A", "finished A",
-        "starting Install Configuration List", "finished Install Configuration List"};
-
-    QTest::newRow("removal takes children last to first before their parent")
-        << int(InstallApplication::Remove) << QString() << 0 << everything << "0000" << 0 << false;
-    QTest::newRow("a removal error is dropped silently in Repair")
-        << int(InstallApplication::Repair) << "A1" << 0 << everything << "0200" << 0 << false;
-    QTest::newRow("a removal error answered No continues with the parent")
-        << int(InstallApplication::Remove) << "A1" << int(InstallCheckMessageBox::No) << everything
-        << "0200" << 1 << false;
+    const QStringList all{"B", "A2", "A1", "A", rootName};
+    QTest::newRow("children last to first before their parent") << int(Mode::Remove) << 0 << all << "0000";
+    QTest::newRow("a removal error is dropped silently in Repair") << int(Mode::Repair) << -1 << all << "0200";
+    QTest::newRow("a removal error answered No continues") << int(Mode::Remove) << int(Box::No) << all << "0200";
     QTest::newRow("a removal error answered Yes ends the run")
-        << int(InstallApplication::Remove) << "A1" << int(InstallCheckMessageBox::Yes)
-        << QStringList{"starting B", "uninstall B", "finished B", "starting A2", "uninstall A2",
-                       "finished A2", "starting A1", "uninstall A1"}
-        << "2200" << 1 << true;
-    QTest::newRow("items still wanted in Modify are kept")
-        << int(InstallApplication::Modify) << QString() << 0 << QStringList{} << "2222" << 0 << false;
+        << int(Mode::Remove) << int(Box::Yes) << QStringList{"B", "A2"} << "2200";
+    QTest::newRow("items still wanted in Modify are kept") << int(Mode::Modify) << 0 << QStringList{} << "2222";
 }
 
 void TestConfigurationItem::uninstallWalk()
 {
     QFETCH(int, mode);
-    QFETCH(QString, failing);
     QFETCH(int, answer);
-    QFETCH(QStringList, expected);
+    QFETCH(QStringList, removed);
     QFETCH(QString, states);
-    QFETCH(int, questions);
-    QFETCH(bool, cancelled);
 
     WalkTree tree;
-    PagesTestApplication application(&tree.root);
-    application.setMode(Mode(mode));
+    tree.application.setMode(Mode(mode));
     tree.root.setInstalled(InstallConfigurationItem::fullyInstalled, true);
-    if (!failing.isEmpty())
-        tree.item(failing)->failUninstallWith(QStringLiteral("File is busy"));
-
-    QuestionScript script(answer ? QList<int>{answer} : QList<int>{});
-    bool threwCancel = false;
+    if (answer)
+        tree.a1->failUninstallWith("File is busy");
+    QuestionScript script(answer > 0 ? QList<int>{answer} : QList<int>{});
+    bool cancelled = false;
     try {
         QVERIFY2(tree.root.uninstall(), "removal reports success");
     } catch (const InstallUserCancelException &) {
-        threwCancel = true;
+        cancelled = true;
     }
-    QCOMPARE(threwCancel, cancelled);
+    QCOMPARE(cancelled, answer == Box::Yes);
+    QStringList expected = announced("uninstall", removed);
+    expected.replaceInStrings("uninstall " + rootName, QString()).removeAll(QString());
+    if (cancelled)
+        expected << "starting A1" << "uninstall A1";
     QCOMPARE(tree.journal, expected);
     QCOMPARE(tree.states(), states);
-    QCOMPARE(script.questions().size(), questions);
+    QCOMPARE(script.questions().size(), answer > 0 ? 1 : 0);
 }
 
-void TestConfigurationItem::removalFailureQuestion()
+void TestConfigurationItem::failureQuestionTexts_data()
 {
-    WalkTree tree;
-    PagesTestApplication application(&tree.root);
-    application.setMode(InstallApplication::Remove);
-    tree.b->setInstalled(InstallConfigurationItem::partiallyInstalled);
-    tree.b->failUninstallWith(QStringLiteral("Cannot remove folder /opt/b"));
-    QuestionScript script({InstallCheckMessageBox::No});
-    QVERIFY(tree.root.uninstall());
+    QTest::addColumn<bool>("removal");
+    QTest::addColumn<QString>("heading");
+    QTest::addColumn<QString>("message");
 
+    QTest::newRow("installation")
+        << false << "A2 Installation Failed"
+        << "<p>The installation of the A2 component has failed.</p><p>No space left on /dev/sdz.</p>"
+           "<p>Do you want to terminate the installation?</p><p>Click Yes to terminate installation"
+           " or No to continue.</p>";
+    QTest::newRow("removal")
+        << true << "A2 Removal Failed"
+        << "The removal of the A2 component has failed.<p>No space left on /dev/sdz.<p>Do you want"
+           " to terminate the installation? Click Yes to terminate installation or No to continue.";
+}
+
+void TestConfigurationItem::failureQuestionTexts()
+{
+    QFETCH(bool, removal);
+    QFETCH(QString, heading);
+    QFETCH(QString, message);
+
+    setVariable("ItemTestDisk", "/dev/sdz");
+    WalkTree tree;
+    tree.application.setMode(removal ? Mode::Remove : Mode::Minimal);
+    tree.a2->failInstallWith("No space left on $(ItemTestDisk)");
+    tree.a2->failUninstallWith("No space left on $(ItemTestDisk)");
+    tree.a2->setInstalled(removal ? InstallConfigurationItem::partiallyInstalled
+                                  : InstallConfigurationItem::notInstalled);
+    QuestionScript script({Box::No});
+    QVERIFY(removal ? tree.root.uninstall() : tree.root.install());
     QCOMPARE(script.questions().size(), 1);
     const QuestionScript::Question question = script.questions().first();
-    QCOMPARE(question.heading, QStringLiteral("B Removal Failed"));
-    QCOMPARE(question.message,
-             QStringLiteral("The removal of the B component has failed.<p>Cannot remove folder "
-                            "/opt/b.<p>Do you want to terminate the installation? Click Yes to "
-                            "terminate installation or No to continue."));
-    QCOMPARE(question.buttons, InstallCheckMessageBox::Yes | InstallCheckMessageBox::No);
-    QCOMPARE(question.defaultButton, int(InstallCheckMessageBox::Yes));
-    QCOMPARE(tree.b->installed(), InstallConfigurationItem::partiallyInstalled);
+    QCOMPARE(question.heading, heading);
+    QCOMPARE(question.message, message);
+    QCOMPARE(question.buttons, Box::Yes | Box::No);
+    QCOMPARE(question.defaultButton, int(Box::Yes));
 }
 
-// The check walk visits children last to first, announcing the parent around each,
-// and selects whatever it finds present.
+// Children are checked last to first with the parent announced around each; whatever
+// is found present becomes selected.
 void TestConfigurationItem::checkWalk_data()
 {
-    QTest::addColumn<QString>("found");      // states found for A, A1, A2, B
-    QTest::addColumn<QString>("unselected"); // items switched off before the check
-    QTest::addColumn<QString>("selected");   // A, A1, A2, B afterwards
+    QTest::addColumn<QString>("found");      // A, A1, A2, B
+    QTest::addColumn<QString>("unselected");
+    QTest::addColumn<QString>("selected");
 
-    QTest::newRow("nothing present changes no selection") << "0000" << "" << "1111";
+    QTest::newRow("nothing present changes nothing") << "0000" << "" << "1111";
     QTest::newRow("a present unselected item becomes selected") << "0002" << "B" << "1111";
     QTest::newRow("a partly present item becomes selected") << "0100" << "A1" << "1111";
     QTest::newRow("an absent unselected item stays unselected") << "2000" << "A2" << "1101";
@@ -617,44 +488,38 @@ void TestConfigurationItem::checkWalk()
     QFETCH(QString, selected);
 
     WalkTree tree;
-    PagesTestApplication application(&tree.root);
-    application.setMode(InstallApplication::Modify);
-    const QList<RecordingItem *> items{tree.a, tree.a1, tree.a2, tree.b};
-    for (int index = 0; index < items.size(); ++index)
-        items.at(index)->setFoundState(State(found.mid(index, 1).toInt()));
+    tree.application.setMode(Mode::Modify);
+    for (int index = 0; index < tree.items.size(); ++index)
+        tree.items.at(index)->setFoundState(State(found.mid(index, 1).toInt()));
     if (!unselected.isEmpty())
         tree.item(unselected)->setInstall(false);
 
     QVERIFY(tree.root.checkInstalled());
-    QCOMPARE(tree.journal,
-             (QStringList{"starting Install Configuration List", "check B",
-                          "finished Install Configuration List",
-                          "starting Install Configuration List", "starting A", "check A2",
-                          "finished A", "starting A", "check A1", "finished A", "check A",
-                          "finished Install Configuration List"}));
+    QCOMPARE(tree.journal, (QStringList{"starting " + rootName, "check B", "finished " + rootName,
+                                        "starting " + rootName, "starting A", "check A2", "finished A",
+                                        "starting A", "check A1", "finished A", "check A",
+                                        "finished " + rootName}));
     QList<bool> selection;
-    for (const RecordingItem *item : items)
-        selection.append(item->isSelected());
+    for (const RecordingItem *item : tree.items)
+        selection << item->isSelected();
     QCOMPARE(flags(selection), selected);
-    QCOMPARE(tree.states(), found);
 }
 
-// Tree:  root ( a(0) ( b(2), c(3) ), d(4) ) with given states, in mode Typical.
-void TestConfigurationItem::countsAndSizes_data()
+// root ( a(0) ( b(2, selected), c(3) ), d(4) ) in Typical mode, states of all five.
+void TestConfigurationItem::countItems_data()
 {
-    QTest::addColumn<QString>("states"); // root, a, b, c, d
+    QTest::addColumn<QString>("states");
     QTest::addColumn<int>("state");
     QTest::addColumn<bool>("willInstall");
     QTest::addColumn<int>("count");
 
-    QTest::newRow("fresh tree: due items not installed") << "00000" << 0 << true << 2;
-    QTest::newRow("fresh tree: items not due and not installed") << "00000" << 0 << false << 3;
-    QTest::newRow("installed items that are due") << "22020" << 2 << true << 2;
-    QTest::newRow("partly installed items that are not due") << "00111" << 1 << false << 3;
-    QTest::newRow("no item in a state nobody has") << "00000" << 2 << true << 0;
+    QTest::newRow("due and not installed") << "00000" << 0 << true << 2;
+    QTest::newRow("not due and not installed") << "00000" << 0 << false << 3;
+    QTest::newRow("installed and due") << "22020" << 2 << true << 2;
+    QTest::newRow("partly installed and not due") << "00111" << 1 << false << 3;
 }
 
-void TestConfigurationItem::countsAndSizes()
+void TestConfigurationItem::countItems()
 {
     QFETCH(QString, states);
     QFETCH(int, state);
@@ -663,46 +528,13 @@ void TestConfigurationItem::countsAndSizes()
 
     InstallConfigurationList root;
     PagesTestApplication application(&root);
-    auto *a = new InstallConfigurationItem(&root, "a", QString(), 0, true);
-    auto *b = new InstallConfigurationItem(a, "b", QString(), 2, true);
-    auto *c = new InstallConfigurationItem(a, "c", QString(), 3, true);
-    auto *d = new InstallConfigurationItem(&root, "d", QString(), 4, true);
-    b->setInstall(true);
-    const QList<InstallConfigurationItem *> items{&root, a, b, c, d};
+    const auto byName = buildItems(root, {"a:0", "b:2:a", "c:3:a", "d:4"});
+    byName.value("b")->setInstall(true);
+    const QList<InstallConfigurationItem *> items{&root, byName["a"], byName["b"], byName["c"], byName["d"]};
     for (int index = 0; index < items.size(); ++index)
         items.at(index)->setInstalled(State(states.mid(index, 1).toInt()));
-
     QCOMPARE(root.countItems(State(state), willInstall), count);
     QCOMPARE(root.subtreeSize(), 5);
-    QCOMPARE(a->subtreeSize(), 3);
-    QCOMPARE(d->subtreeSize(), 1);
-}
-
-void TestConfigurationItem::hasTypicalOrFullItems_data()
-{
-    QTest::addColumn<QList<int>>("childLevels");
-    QTest::addColumn<QList<int>>("grandchildLevels");
-    QTest::addColumn<bool>("expected");
-
-    QTest::newRow("only minimal and optional items") << QList<int>{0, 3, 4} << QList<int>{0} << false;
-    QTest::newRow("a typical child") << QList<int>{0, 1} << QList<int>{} << true;
-    QTest::newRow("a full item deep in the tree") << QList<int>{0} << QList<int>{3, 2} << true;
-    QTest::newRow("an empty list") << QList<int>{} << QList<int>{} << false;
-}
-
-void TestConfigurationItem::hasTypicalOrFullItems()
-{
-    QFETCH(QList<int>, childLevels);
-    QFETCH(QList<int>, grandchildLevels);
-    QFETCH(bool, expected);
-
-    InstallConfigurationList root;
-    InstallConfigurationItem *last = nullptr;
-    for (const int level : childLevels)
-        last = new InstallConfigurationItem(&root, "child", QString(), level, true);
-    for (const int level : grandchildLevels)
-        new InstallConfigurationItem(last, "grandchild", QString(), level, true);
-    QCOMPARE(root.hasTypicalOrFullItems(), expected);
 }
 
 void TestConfigurationItem::collectItemsByClass_data()
@@ -710,18 +542,11 @@ void TestConfigurationItem::collectItemsByClass_data()
     QTest::addColumn<QString>("className");
     QTest::addColumn<QStringList>("names");
 
-    QTest::newRow("the base class finds every item, the root first")
-        << "InstallConfigurationItem" << QStringList{"Install Configuration List", "group", "files",
-                                                     "special", "plain", "more files"};
-    QTest::newRow("a class finds its derived classes too")
-        << "SampleFilesItem" << QStringList{"files", "special", "more files"};
-    QTest::newRow("the most derived class finds only itself")
-        << "SampleSpecialFilesItem" << QStringList{"special"};
-    QTest::newRow("the list class finds the root")
-        << "InstallConfigurationList" << QStringList{"Install Configuration List"};
-    QTest::newRow("Qt's base class counts as well")
-        << "QObject" << QStringList{"Install Configuration List", "group", "files", "special",
-                                    "plain", "more files"};
+    QTest::newRow("the base class finds every item, depth first")
+        << "InstallConfigurationItem" << QStringList{rootName, "group", "files", "special", "plain", "more"};
+    QTest::newRow("a class finds its derived classes") << "SampleFilesItem" << QStringList{"files", "special", "more"};
+    QTest::newRow("the most derived class finds itself") << "SampleSpecialFilesItem" << QStringList{"special"};
+    QTest::newRow("the list class finds the root") << "InstallConfigurationList" << QStringList{rootName};
     QTest::newRow("an unknown class finds nothing") << "InstallFooConfigurationItem" << QStringList{};
 }
 
@@ -735,13 +560,13 @@ void TestConfigurationItem::collectItemsByClass()
     auto *files = new SampleFilesItem(group, "files", QString(), 0, true);
     new SampleSpecialFilesItem(files, "special", QString(), 0, true);
     new InstallConfigurationItem(group, "plain", QString(), 0, true);
-    new SampleFilesItem(&root, "more files", QString(), 3, false);
+    new SampleFilesItem(&root, "more", QString(), 3, false);
 
     QList<InstallConfigurationItem *> list;
     root.collectItems(className, list);
     QStringList actual;
     for (const InstallConfigurationItem *item : std::as_const(list))
-        actual.append(item->name());
+        actual << item->name();
     QCOMPARE(actual, names);
 }
 
@@ -752,62 +577,12 @@ void TestConfigurationItem::buildTreeLeavesOutHiddenItems()
     new InstallConfigurationItem(tools, "compiler", QString(), 0, true);
     auto *hidden = new InstallConfigurationItem(tools, "hidden", QString(), 0, false);
     new InstallConfigurationItem(hidden, "under hidden", QString(), 0, true);
-    new InstallConfigurationItem(&root, "elsewhere", QString(), 0, true,
-                                 InstallConfigurationItem::thisPlatform << 1);
+    new InstallConfigurationItem(&root, "elsewhere", QString(), 0, true, InstallConfigurationItem::thisPlatform << 1);
     new InstallConfigurationItem(&root, "docs", QString(), 2, true);
 
     PairBuilder builder;
     root.buildTree(builder, nullptr, false);
     QCOMPARE(builder.pairs, (QStringList{"->tools", "tools>compiler", "->docs"}));
-
-    PairBuilder withRoot;
-    tools->buildTree(withRoot, nullptr, true);
-    QCOMPARE(withRoot.pairs, (QStringList{"->tools", "tools>compiler"}));
-}
-
-void TestConfigurationItem::progressHelpers_data()
-{
-    QTest::addColumn<int>("steps");
-    QTest::addColumn<int>("announcedSteps");
-    QTest::addColumn<quint64>("bytes");
-    QTest::addColumn<int>("kib");
-
-    QTest::newRow("no steps still shows two") << 0 << 2 << quint64(0) << 0;
-    QTest::newRow("one step still shows two") << 1 << 2 << quint64(1023) << 0;
-    QTest::newRow("two steps") << 2 << 2 << quint64(1024) << 1;
-    QTest::newRow("many steps, partial KiB dropped") << 70 << 70 << quint64(5000) << 4;
-    QTest::newRow("a large byte count") << 3 << 3 << quint64(1024) * 1024 * 1024 << 1024 * 1024;
-}
-
-void TestConfigurationItem::progressHelpers()
-{
-    QFETCH(int, steps);
-    QFETCH(int, announcedSteps);
-    QFETCH(quint64, bytes);
-    QFETCH(int, kib);
-
-    QStringList journal;
-    RecordingItem item(nullptr, "item", 0, &journal);
-    QSignalSpy totals(&item, &InstallConfigurationItem::totalSteps);
-    QSignalSpy progress(&item, qOverload<int>(&InstallConfigurationItem::progress));
-    item.emitTotalSteps(steps);
-    item.emitProgressBytes(bytes);
-    QCOMPARE(totals.size(), 1);
-    QCOMPARE(totals.first().first().toInt(), announcedSteps);
-    QCOMPARE(progress.size(), 1);
-    QCOMPARE(progress.first().first().toInt(), kib);
-}
-
-void TestConfigurationItem::deletedChildLeavesItsParent()
-{
-    InstallConfigurationList root;
-    auto *first = new InstallConfigurationItem(&root, "first", QString(), 0, true);
-    auto *second = new InstallConfigurationItem(&root, "second", QString(), 0, true);
-    new InstallConfigurationItem(second, "inner", QString(), 0, true);
-    delete first;
-    QCOMPARE(root.children(), QList<InstallConfigurationItem *>{second});
-    QCOMPARE(root.subtreeSize(), 3);
-    QVERIFY2(root.install(), "the walk survives a removed child");
 }
 
 QTEST_MAIN(TestConfigurationItem)
