@@ -84,6 +84,8 @@ InstallFindFileDialog::InstallFindFileDialog(QWidget *parent, const QString &pat
     layout->addSpacing(10);
 
     auto *pathRow = row();
+    // Wide enough for a typical folder, so the instructions do not wrap into a column.
+    m_pathEdit->setMinimumWidth(70 * fontMetrics().averageCharWidth());
     pathRow->addWidget(m_pathEdit);
     auto *browse = new QToolButton(this);
     browse->setText(QStringLiteral("..."));
