@@ -155,25 +155,6 @@ private slots:
         QCOMPARE(int(application.mode()), finalMode);
     }
 
-    void otherIdsChangeNothing_data()
-    {
-        QTest::addColumn<int>("id");
-        QTest::newRow("modify") << 4;
-        QTest::newRow("upgrade") << 7;
-        QTest::newRow("negative") << -1;
-    }
-
-    void otherIdsChangeNothing()
-    {
-        QFETCH(int, id);
-        InstallConfigurationList list;
-        PagesTestApplication application(&list);
-        InstallConfigurationDialog page(&application);
-        QSignalSpy changes(&application, &InstallApplication::modeChanged);
-        page.update(id);
-        QCOMPARE(int(application.mode()), 1);
-        QCOMPARE(changes.size(), 0);
-    }
 };
 
 QTEST_MAIN(TestConfigurationTypePage)

@@ -361,9 +361,7 @@ private slots:
     void choiceWithoutCurrentEntryChangesNothing_data()
     {
         QTest::addColumn<int>("choice");
-        QTest::newRow("this feature") << 0;
         QTest::newRow("feature and subfeatures") << 1;
-        QTest::newRow("not available") << 2;
         QTest::newRow("unknown choice") << 7;
     }
 
@@ -428,20 +426,6 @@ private slots:
         QCOMPARE(page.openMenu(), nullptr);
     }
 
-    void statusTextsForUnknownStates_data()
-    {
-        QTest::addColumn<int>("state");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("below the known states") << -1 << QString();
-        QTest::newRow("above the known states") << 3 << QString();
-    }
-
-    void statusTextsForUnknownStates()
-    {
-        QFETCH(int, state);
-        QFETCH(QString, text);
-        QCOMPARE(InstallCustomSetupDialog::statusText(state), text);
-    }
 };
 
 QTEST_MAIN(TestCustomSetupPage)

@@ -201,14 +201,6 @@ private slots:
         QVERIFY2(!fixture.item(QStringLiteral("Hidden Extra"))->isSelected(), "hidden level 4 is not touched");
     }
 
-    void levelThreeComponentStartsAsSelected()
-    {
-        OptionFixture fixture;
-        fixture.item(QStringLiteral("Manuals"))->setInstall(true, false);
-        const std::unique_ptr<InstallCheckBoxDialog> page = fixture.page(ComponentsPage);
-        QCOMPARE(tickedTexts(*page), QStringList({ "Install Manuals", "Install Samples" }));
-    }
-
     void unselectedItemKeepsItsSelectionWhenTheBoxIsBuilt()
     {
         // A level-2 item below the group is selected but not installed in Typical mode:
@@ -261,17 +253,6 @@ private slots:
         toggleByKeyboard(*page, box);
         QCOMPARE(fixture.item(item)->isSelected(), !selectedAfterFirst);
         QCOMPARE(box->checkState(0) == Qt::Checked, !selectedAfterFirst);
-    }
-
-    void boxFollowsChangesMadeElsewhere()
-    {
-        OptionFixture fixture;
-        const std::unique_ptr<InstallCheckBoxDialog> page = fixture.page(ComponentsPage);
-        InstallConfigurationItemCheckBox *manuals = entryNamed(*page, QStringLiteral("Install Manuals"));
-        fixture.item(QStringLiteral("Manuals"))->setInstall(true, false);
-        QCOMPARE(manuals->checkState(0), Qt::Checked);
-        fixture.item(QStringLiteral("Manuals"))->setInstall(false, false);
-        QCOMPARE(manuals->checkState(0), Qt::Unchecked);
     }
 
     void deselectedParentDisablesAndClearsTheBox_data()

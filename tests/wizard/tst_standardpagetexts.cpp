@@ -94,12 +94,8 @@ private slots:
     {
         QTest::addColumn<int>("id");
         QTest::newRow("destination page") << 3;
-        QTest::newRow("custom setup page") << 9;
         QTest::newRow("the id that is never registered") << 10;
-        QTest::newRow("progress page") << 16;
-        QTest::newRow("installation failed page") << 18;
         QTest::newRow("licence page") << 20;
-        QTest::newRow("no page at all") << 0;
     }
 
     void otherIdsHaveNoTextPage()
@@ -111,11 +107,6 @@ private slots:
         QVERIFY2(StandardPageTexts::pageText(id).title.isEmpty(), "no texts for other pages");
         std::unique_ptr<InstallTextDialog> page(StandardPageTexts::createPage(&application, id));
         QVERIFY2(!page, "no text page is built for other ids");
-    }
-
-    void idsComeInRegistrationOrder()
-    {
-        QCOMPARE(StandardPageTexts::pageIds(), QList<int>({ 1, 2, 11, 12, 13, 14, 15 }));
     }
 
     void removalTextOfTheProduct_data()
