@@ -1,5 +1,7 @@
 #include "wizard/pages/InstallAssociateFilesDialog.h"
 
+#include "configuration/items/InstallFileAssociationConfigurationItem.h"
+
 InstallAssociateFilesDialog::InstallAssociateFilesDialog(InstallApplication *application)
     : InstallCheckBoxDialog(application, QStringLiteral("Associate Files"),
                             QStringLiteral("Select the file types you want to associate with $(Product)."),
@@ -7,4 +9,12 @@ InstallAssociateFilesDialog::InstallAssociateFilesDialog(InstallApplication *app
                                            "$(Product) $(Version).<p>Select the files you want associate, "
                                            "then click Next to continue."))
 {
+    const QList<InstallConfigurationItem *> items =
+        visibleItems(QStringLiteral("InstallFileAssociationConfigurationItem"));
+    for (InstallConfigurationItem *item : items) {
+        const auto *association = qobject_cast<InstallFileAssociationConfigurationItem *>(item);
+        if (!association)
+            continue;
+        addItem(association->extension() + QStringLiteral(" Files"), association->description(), item);
+    }
 }
