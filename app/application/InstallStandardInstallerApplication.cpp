@@ -102,7 +102,6 @@ InstallStandardInstallerApplication::InstallStandardInstallerApplication(
         setMode(Repair);
 
     createMedia(commandLine);
-    connectWizard();
     registerPages(licenceText, finishText1, finishText2, finishText3);
 }
 
@@ -135,27 +134,6 @@ void InstallStandardInstallerApplication::createMedia(const InstallCommandLine &
         setMedia(new FileStoreInstallMedia(QStringLiteral("$(SrcDir)")));
     else
         setMedia(new PackageArchiveInstallMedia(commandLine.dataFile(), commandLine.dataOffset()));
-}
-
-void InstallStandardInstallerApplication::connectWizard()
-{
-    if (InstallWizard *frame = wizard()) {
-        connect(frame, &InstallWizard::cancelClicked, this,
-                qOverload<InstallWizardDialog *>(&InstallApplication::onCancelClicked));
-        connect(frame, &InstallWizard::backClicked, this, &InstallApplication::onBackClicked);
-        connect(frame, &InstallWizard::nextClicked, this, &InstallApplication::onNextClicked);
-        connect(frame, &InstallWizard::helpClicked, this, &InstallApplication::onHelpClicked);
-        connect(frame, &InstallWizard::aboutToShow, this, &InstallApplication::onAboutToShow);
-    }
-    if (QWidget *outer = mainWindow()) {
-        // An outer window is a product's own affair; it offers Cancel by name.
-        connect(outer, SIGNAL(cancelClicked()), this, SLOT(onCancelClicked()));
-        if (wizard())
-            outer->setFocusProxy(wizard());
-    }
-    if (InstallConfigurationList *list = configurationList())
-        connect(this, &InstallApplication::modeChanged, list,
-                &InstallConfigurationItem::checkWillInstall);
 }
 
 void InstallStandardInstallerApplication::addPage(InstallWizardDialog *page, int id)

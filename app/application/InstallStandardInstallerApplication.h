@@ -17,6 +17,7 @@ class InstallStandardInstallerApplication : public InstallApplication
 {
     Q_OBJECT
 public:
+    using InstallApplication::onCancelClicked;
     enum PageId {
         WelcomePage = 1,
         UpgradeWelcomePage = 2,
@@ -79,7 +80,6 @@ protected:
 private:
     void applyCommandLine(const InstallCommandLine &commandLine);
     void createMedia(const InstallCommandLine &commandLine);
-    void connectWizard();
     void registerPages(const QString &licenceText, const QString &finishText1,
                        const QString &finishText2, const QString &finishText3);
     void addPage(InstallWizardDialog *page, int id);

@@ -8,6 +8,7 @@ class QuillonInstallerApplication : public InstallStandardInstallerApplication
 {
     Q_OBJECT
 public:
+    using InstallStandardInstallerApplication::onCancelClicked;
     QuillonInstallerApplication(QWidget *mainWindow, InstallWizard *wizard,
                                 InstallConfigurationList *configurationList,
                                 const QString &licenceText, const QString &finishText1,

@@ -118,6 +118,12 @@ void TestInstallCommandLine::assignments_data()
     QTest::newRow("order is kept")
         << line("--set DestDir=/a --destination /b --set X=1")
         << QStringLiteral("DestDir=/a|DestDir=/b|X=1");
+    const QString userShare = QString::fromLocal8Bit(qgetenv("HOME")) + QStringLiteral("/.local/share");
+    QTest::newRow("user mode moves the system folder below home")
+        << line("--user-mode-install") << QStringLiteral("OSAppDir:=") + userShare;
+    QTest::newRow("user mode after a set keeps the order")
+        << line("--set OSAppDir=/x --user-mode-install")
+        << QStringLiteral("OSAppDir=/x|OSAppDir:=") + userShare;
 }
 
 void TestInstallCommandLine::assignments()

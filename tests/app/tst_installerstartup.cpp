@@ -1,0 +1,180 @@
+#include "app/core/VariableTable.h"
+#include "app/startup/InstallerVariables.h"
+#include "app/startup/SudoOwnershipRepair.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <sys/stat.h>
+#include <unistd.h>
+
+// What the start-up prepares before the wizard exists: the variables every run starts
+// with, and handing the settings folders back to the user after a run under sudo.
+class TestInstallerStartup : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void cleanup();
+    void defaultDestinationName_data();
+    void defaultDestinationName();
+    void initialValues_data();
+    void initialValues();
+    void pathVariablesAreNormalised_data();
+    void pathVariablesAreNormalised();
+    void sudoOwnership_data();
+    void sudoOwnership();
+
+private:
+    QByteArray m_home;
+};
+
+void TestInstallerStartup::initTestCase()
+{
+    m_home = qgetenv("HOME");
+}
+
+void TestInstallerStartup::cleanup()
+{
+    qputenv("HOME", m_home);
+    qunsetenv("SUDO_UID");
+    qunsetenv("SUDO_GID");
+}
+
+void TestInstallerStartup::defaultDestinationName_data()
+{
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("version");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("this product") << "Corvane Fenwick Studio for RISC-V" << "4.52a"
+                                  << "corvane_fenwick_studio_for_risc-v_4.52a";
+    QTest::newRow("spaces in the version too") << "A B" << "1 Beta" << "a_b_1_beta";
+    QTest::newRow("no spaces") << "Tool" << "2" << "tool_2";
+}
+
+void TestInstallerStartup::defaultDestinationName()
+{
+    QFETCH(QString, title);
+    QFETCH(QString, version);
+    QFETCH(QString, name);
+    QCOMPARE(InstallerVariables::defaultDestinationName(title, version), name);
+}
+
+void TestInstallerStartup::initialValues_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("expansion");
+    const QString home = QString::fromLocal8Bit(qgetenv("HOME"));
+    QTest::newRow("company") << "$(Company)" << "Corvane";
+    QTest::newRow("product") << "$(Product)" << "Corvane Fenwick Studio for RISC-V";
+    QTest::newRow("version and empty AltArch") << "$(Version)$(AltArch)" << "4.52a";
+    QTest::newRow("default destination")
+        << "$(DestDir)" << "/usr/share/corvane_fenwick_studio_for_risc-v_4.52a";
+    QTest::newRow("installer folder follows the destination")
+        << "$(InstallerDir)/IConf.xml" << "/usr/share/corvane_fenwick_studio_for_risc-v_4.52a/bin/IConf.xml";
+    QTest::newRow("settings key") << "$(ProductRegKey)/Installer/$(Version)$(AltArch)"
+                                  << "Corvane/Corvane Fenwick Studio for RISC-V/Installer/4.52a";
+    QTest::newRow("program folder waits for DestName")
+        << "$(ProgramFolderDir)" << "Corvane/$(DestName)";
+    QTest::newRow("program folder name") << "$(ProgramFolderName)" << "$(DestName)";
+    QTest::newRow("source is the program's folder")
+        << "$(SrcDir)" << QFileInfo(QCoreApplication::applicationFilePath()).absolutePath();
+    QTest::newRow("current folder") << "$(CurrentDir)" << QDir::currentPath();
+    QTest::newRow("system folders") << "$(OSRootDir)|$(OSDir)|$(OSArch)|$(OSAppDir)"
+                                    << "/|/|x86|/usr/share";
+    QTest::newRow("user folders") << "$(UserAppDir)|$(HomeDir)"
+                                  << home + "/.local/share|" + home;
+}
+
+void TestInstallerStartup::initialValues()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, expansion);
+    InstallerVariables::initialise();
+    QCOMPARE(expand(text), expansion);
+}
+
+void TestInstallerStartup::pathVariablesAreNormalised_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("isPath");
+    QTest::newRow("Company is plain") << "Company" << false;
+    QTest::newRow("Product is plain") << "Product" << false;
+    QTest::newRow("Version is plain") << "Version" << false;
+    QTest::newRow("AltArch is plain") << "AltArch" << false;
+    QTest::newRow("DestDir is a path") << "DestDir" << true;
+    QTest::newRow("SrcDir is a path") << "SrcDir" << true;
+    QTest::newRow("InstallerDir is a path") << "InstallerDir" << true;
+    QTest::newRow("ProductRegKey is a path") << "ProductRegKey" << true;
+    QTest::newRow("TmpDir is a path") << "TmpDir" << true;
+}
+
+void TestInstallerStartup::pathVariablesAreNormalised()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, isPath);
+    InstallerVariables::initialise();
+    // A later writer keeps the kind; only a path entry is normalised when substituted.
+    setVariable(name, QStringLiteral("/a//b/./c"));
+    QCOMPARE(expand(QStringLiteral("$(") + name + QLatin1Char(')')),
+             isPath ? QStringLiteral("/a/b/c") : QStringLiteral("/a//b/./c"));
+    InstallerVariables::initialise();
+}
+
+void TestInstallerStartup::sudoOwnership_data()
+{
+    QTest::addColumn<bool>("sudo");
+    QTest::addColumn<uint>("configOwner");
+    QTest::addColumn<uint>("expectedConfigOwner");
+    QTest::addColumn<uint>("expectedCompanyOwner");
+    QTest::addColumn<uint>("expectedJoinedOwner");
+    QTest::addColumn<uint>("expectedNestedOwner");
+    // Under sudo the user is 4321; folders the run made are root's.
+    QTest::newRow("not under sudo: nothing changes") << false << 0u << 0u << 0u << 0u << 0u;
+    QTest::newRow("config made by the run is handed over")
+        << true << 0u << 4321u << 4321u << 4321u << 0u;
+    QTest::newRow("the user's own config stays as it is")
+        << true << 1000u << 1000u << 4321u << 4321u << 0u;
+}
+
+void TestInstallerStartup::sudoOwnership()
+{
+    QFETCH(bool, sudo);
+    QFETCH(uint, configOwner);
+    QFETCH(uint, expectedConfigOwner);
+    QFETCH(uint, expectedCompanyOwner);
+    QFETCH(uint, expectedJoinedOwner);
+    QFETCH(uint, expectedNestedOwner);
+    if (::geteuid() != 0)
+        QSKIP("changing owners needs root");
+
+    QTemporaryDir home;
+    QVERIFY2(home.isValid(), "temporary home");
+    const QString config = home.path() + QStringLiteral("/.config");
+    const QString company = config + QStringLiteral("/Corvane");
+    // The product's name follows the company folder's path directly; a folder below the
+    // company folder of the same name is not touched.
+    const QString joined = company + QStringLiteral("Studio");
+    const QString nested = company + QStringLiteral("/Studio");
+    for (const QString &folder : {company, joined, nested})
+        QVERIFY2(QDir().mkpath(folder), qPrintable(folder));
+    QVERIFY(::chown(QFile::encodeName(config).constData(), configOwner, configOwner) == 0);
+    if (sudo) {
+        qputenv("SUDO_UID", "4321");
+        qputenv("SUDO_GID", "4321");
+    }
+    SudoOwnershipRepair::repair(config, QStringLiteral("Corvane"), QStringLiteral("Studio"));
+
+    const auto owner = [](const QString &path) { return uint(QFileInfo(path).ownerId()); };
+    const auto group = [](const QString &path) { return uint(QFileInfo(path).groupId()); };
+    QCOMPARE(owner(config), expectedConfigOwner);
+    QCOMPARE(group(config), expectedConfigOwner);
+    QCOMPARE(owner(company), expectedCompanyOwner);
+    QCOMPARE(group(company), expectedCompanyOwner);
+    QCOMPARE(owner(joined), expectedJoinedOwner);
+    QCOMPARE(owner(nested), expectedNestedOwner);
+}
+
+QTEST_GUILESS_MAIN(TestInstallerStartup)
+#include "tst_installerstartup.moc"
