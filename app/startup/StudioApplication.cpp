@@ -19,19 +19,13 @@ constexpr char acknowledgement = '\x06';
 constexpr quint32 maximumMessageBytes = 1 << 20;
 constexpr int retryPauseMs = 20;
 
-QString instanceFolder()
-{
-    // An empty TMPDIR must not put the lock at the file-system root.
-    const QString folder = Platform::temporaryFolder();
-    return folder.isEmpty() ? QStringLiteral("/tmp") : folder;
-}
-
-// Two users with the same temporary folder must not block each other, so the user id
-// is part of the key.
-QString instanceKey(const QString &id)
+// The lock and socket names without their endings. Two users with the same temporary
+// folder must not block each other, so the user id is part of the key.
+QString instanceBase(const QString &id)
 {
     const QByteArray keyed = id.toUtf8() + '\n' + QByteArray::number(static_cast<qulonglong>(::getuid()));
-    return QString::fromLatin1(QCryptographicHash::hash(keyed, QCryptographicHash::Sha1).toHex().left(24));
+    const QByteArray key = QCryptographicHash::hash(keyed, QCryptographicHash::Sha1).toHex().left(24);
+    return Platform::temporaryFolder() + QStringLiteral("/studio-") + QString::fromLatin1(key);
 }
 
 bool fitsSocketAddress(const QString &path)
@@ -50,19 +44,15 @@ QByteArray framed(const QString &message)
 } // namespace
 
 StudioApplication::StudioApplication(const QString &id, int &argc, char **argv)
-    : QApplication(argc, argv),
-      m_id(id),
-      m_lock(instanceFolder() + QStringLiteral("/studio-") + instanceKey(id) + QStringLiteral(".lock"))
+    : QApplication(argc, argv), m_id(id), m_lock(instanceBase(id) + QStringLiteral(".lock"))
 {
-    const QString folder = instanceFolder();
-    const QString key = instanceKey(id);
-    m_socketName = folder + QStringLiteral("/studio-") + key + QStringLiteral(".socket");
+    m_socketName = instanceBase(id) + QStringLiteral(".socket");
     if (!fitsSocketAddress(m_socketName)) {
         // A deep private temporary folder does not fit a socket address; a name in the
-        // abstract namespace, keyed by that folder too, keeps the instances apart.
+        // abstract namespace derived from the whole path keeps the instances apart.
         m_abstractSocket = true;
-        const QByteArray folderKey = QCryptographicHash::hash(QFile::encodeName(folder), QCryptographicHash::Sha1).toHex().left(16);
-        m_socketName = QStringLiteral("studio-") + key + QLatin1Char('-') + QString::fromLatin1(folderKey);
+        m_socketName = QString::fromLatin1(
+            QCryptographicHash::hash(QFile::encodeName(m_socketName), QCryptographicHash::Sha1).toHex());
     }
     // An installer may run for hours: only a lock whose process has gone is stale.
     m_lock.setStaleLockTime(0);

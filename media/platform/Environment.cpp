@@ -57,7 +57,9 @@ QString temporaryFolder()
     const QString temp = environmentValue("TEMP");
     if (!temp.isEmpty())
         return temp;
-    return environmentValue("TMPDIR", QStringLiteral("/tmp"));
+    // An empty TMPDIR names no folder at all; it means the default as much as an unset one.
+    const QString tmpdir = environmentValue("TMPDIR");
+    return tmpdir.isEmpty() ? QStringLiteral("/tmp") : tmpdir;
 }
 
 QString executablePath()

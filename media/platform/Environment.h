@@ -8,7 +8,7 @@ namespace Platform {
 // The variable's value decoded from the local 8-bit encoding, or defaultValue when the
 // variable is not set (a variable set to the empty string yields the empty string).
 QString environmentValue(const char *name, const QString &defaultValue = QString());
-QString temporaryFolder();       // TMP, then TEMP (non-empty), then TMPDIR, else "/tmp"
+QString temporaryFolder();       // first non-empty of TMP, TEMP, TMPDIR, else "/tmp"
 QString executablePath();        // target of /proc/self/exe, else argv[0]
 QString executableFolder();      // absolute folder of executablePath()
 QString homeFolder();            // HOME

@@ -43,8 +43,6 @@ class TestEnvironment : public QObject
 private slots:
     void temporaryFolder_data();
     void temporaryFolder();
-    void environmentValue_data();
-    void environmentValue();
     void homeAndShareFolders_data();
     void homeAndShareFolders();
     void executableLocation();
@@ -61,7 +59,7 @@ void TestEnvironment::temporaryFolder_data()
     QTest::newRow("empty TMP falls through to TEMP") << empty << QByteArray("/var/tmp") << unset << "/var/tmp";
     QTest::newRow("TMPDIR after both") << unset << empty << QByteArray("/private/t") << "/private/t";
     QTest::newRow("nothing set") << unset << unset << unset << "/tmp";
-    QTest::newRow("TMPDIR set but empty") << unset << unset << empty << "";
+    QTest::newRow("all set but empty") << empty << empty << empty << "/tmp";
 }
 
 void TestEnvironment::temporaryFolder()
@@ -76,28 +74,6 @@ void TestEnvironment::temporaryFolder()
     environment.set("TEMP", temp);
     environment.set("TMPDIR", tmpdir);
     QCOMPARE(Platform::temporaryFolder(), expected);
-}
-
-void TestEnvironment::environmentValue_data()
-{
-    QTest::addColumn<QByteArray>("value");
-    QTest::addColumn<QString>("expected");
-
-    QTest::newRow("unset gives the default") << unset << "fallback";
-    QTest::newRow("empty is not the default") << empty << "";
-    QTest::newRow("local 8-bit text is decoded") << QByteArray("Caf\xc3\xa9 /x") << QString::fromUtf8("Caf\xc3\xa9 /x");
-}
-
-void TestEnvironment::environmentValue()
-{
-    QFETCH(QByteArray, value);
-    QFETCH(QString, expected);
-
-    ScopedEnvironment environment;
-    environment.set("STUDIO_TEST_VALUE", value);
-    const QString result = Platform::environmentValue("STUDIO_TEST_VALUE", "fallback");
-    QCOMPARE(result, expected);
-    QCOMPARE(result.isNull(), false);
 }
 
 void TestEnvironment::homeAndShareFolders_data()

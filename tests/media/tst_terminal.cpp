@@ -3,7 +3,6 @@
 #include <QtTest>
 
 #include <cstdio>
-#include <fcntl.h>
 #include <pty.h>
 #include <sys/ioctl.h>
 #include <termios.h>
@@ -57,63 +56,49 @@ class TestTerminal : public QObject
     Q_OBJECT
 
 private slots:
-    void sizeOfATerminal_data();
-    void sizeOfATerminal();
-    void sizeWhenNotATerminal();
+    void terminalSize_data();
+    void terminalSize();
     void readKeyRestoresSettings();
-    void readKeyFromAPipe();
 };
 
-void TestTerminal::sizeOfATerminal_data()
+void TestTerminal::terminalSize_data()
 {
+    QTest::addColumn<bool>("terminal"); // false: standard output goes to a file
     QTest::addColumn<int>("columns");
     QTest::addColumn<int>("rows");
 
-    QTest::newRow("classic") << 80 << 24;
-    QTest::newRow("wide") << 211 << 57;
+    QTest::newRow("classic terminal") << true << 80 << 24;
+    QTest::newRow("wide terminal") << true << 211 << 57;
+    QTest::newRow("redirected to a file leaves the answers alone") << false << -7 << -9;
 }
 
-void TestTerminal::sizeOfATerminal()
+void TestTerminal::terminalSize()
 {
+    QFETCH(bool, terminal);
     QFETCH(int, columns);
     QFETCH(int, rows);
 
-    PseudoTerminal terminal;
-    QVERIFY(terminal.isOpen());
+    PseudoTerminal pseudoTerminal;
+    QVERIFY(pseudoTerminal.isOpen());
+    QTemporaryDir temporary;
+    QVERIFY(temporary.isValid());
+    QFile file(temporary.path() + "/out");
+    QVERIFY(file.open(QIODevice::WriteOnly));
     winsize size{};
     size.ws_col = static_cast<unsigned short>(columns);
     size.ws_row = static_cast<unsigned short>(rows);
-    QVERIFY(::ioctl(terminal.master, TIOCSWINSZ, &size) == 0);
+    QVERIFY(!terminal || ::ioctl(pseudoTerminal.master, TIOCSWINSZ, &size) == 0);
 
-    int gotColumns = -1;
-    int gotRows = -1;
+    int gotColumns = -7;
+    int gotRows = -9;
     bool answered = false;
     {
-        const ScopedStream output(STDOUT_FILENO, terminal.slave);
+        const ScopedStream output(STDOUT_FILENO, terminal ? pseudoTerminal.slave : file.handle());
         answered = Platform::terminalSize(&gotColumns, &gotRows);
     }
-    QVERIFY2(answered, "a terminal on standard output must be asked");
+    QCOMPARE(answered, terminal);
     QCOMPARE(gotColumns, columns);
     QCOMPARE(gotRows, rows);
-}
-
-void TestTerminal::sizeWhenNotATerminal()
-{
-    QTemporaryDir temporary;
-    QVERIFY(temporary.isValid());
-    const int file = ::open(QFile::encodeName(temporary.path() + "/out").constData(), O_WRONLY | O_CREAT, 0600);
-    QVERIFY(file >= 0);
-    int columns = -7;
-    int rows = -9;
-    bool answered = true;
-    {
-        const ScopedStream output(STDOUT_FILENO, file);
-        answered = Platform::terminalSize(&columns, &rows);
-    }
-    ::close(file);
-    QVERIFY2(!answered, "standard output redirected to a file has no size");
-    QCOMPARE(columns, -7);
-    QCOMPARE(rows, -9);
 }
 
 void TestTerminal::readKeyRestoresSettings()
@@ -135,22 +120,6 @@ void TestTerminal::readKeyRestoresSettings()
     termios after{};
     QVERIFY(::tcgetattr(terminal.slave, &after) == 0);
     QCOMPARE(after.c_lflag, before.c_lflag);
-}
-
-void TestTerminal::readKeyFromAPipe()
-{
-    int pipeEnds[2];
-    QVERIFY(::pipe(pipeEnds) == 0);
-    QVERIFY(::write(pipeEnds[1], "ab", 2) == 2);
-    ::close(pipeEnds[1]);
-    QList<int> keys;
-    {
-        const ScopedStream input(STDIN_FILENO, pipeEnds[0]);
-        for (int i = 0; i < 3; ++i)
-            keys.append(Platform::readKey());
-    }
-    ::close(pipeEnds[0]);
-    QCOMPARE(keys, (QList<int>{ 'a', 'b', EOF }));
 }
 
 QTEST_GUILESS_MAIN(TestTerminal)
