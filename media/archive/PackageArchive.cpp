@@ -279,14 +279,21 @@ void PackageArchive::extractFile(const PackageArchiveFile *file, const QString &
 {
     if (!file)
         return;
-    const QByteArray contents = fileData(file);
+    writeFile(*file, fileData(file), destPath, overwrite);
+}
+
+void PackageArchive::writeFile(const PackageArchiveFile &file, const QByteArray &contents,
+                               const QString &destPath, bool overwrite)
+{
     const QByteArray path = QFile::encodeName(destPath);
 
     // Whatever sits at the destination, a link included, is removed rather than
-    // written through.
-    if (overwrite)
-        ::unlink(path.constData());
+    // written through; creating exclusively first saves the removal when nothing is there.
     int fd = createExclusive(path);
+    if (fd < 0 && errno == EEXIST && overwrite) {
+        ::unlink(path.constData());
+        fd = createExclusive(path);
+    }
     if (fd < 0 && errno == ENOENT) {
         QDir().mkpath(QFileInfo(destPath).path());
         fd = createExclusive(path);
@@ -301,10 +308,10 @@ void PackageArchive::extractFile(const PackageArchiveFile *file, const QString &
         ::close(fd);
         throw HException("cannot write to output file " + path);
     }
-    const struct timespec times[2] = {{time_t(file->lastModified().toSecsSinceEpoch()), 0},
-                                      {time_t(file->lastModified().toSecsSinceEpoch()), 0}};
+    const time_t modified = time_t(file.lastModified().toSecsSinceEpoch());
+    const struct timespec times[2] = {{modified, 0}, {modified, 0}};
     ::futimens(fd, times);
-    if (::fchmod(fd, mode_t(file->mode() & 0777)) != 0) {
+    if (::fchmod(fd, mode_t(file.mode() & 0777)) != 0) {
         ::close(fd);
         throw HException("cannot set mode of output file " + path);
     }
@@ -312,13 +319,18 @@ void PackageArchive::extractFile(const PackageArchiveFile *file, const QString &
         throw HException("cannot write to output file " + path);
 }
 
+QString PackageArchive::destinationPath(const PackageArchiveFile &file, const QString &folder)
+{
+    if (!isSafeFileName(file.name()))
+        throw HException("unsafe file name " + file.name().toLatin1());
+    return folder + QLatin1Char('/') + file.name();
+}
+
 void PackageArchive::extractFileTo(const PackageArchiveFile *file, const QString &folder, bool overwrite)
 {
     if (!file)
         return;
-    if (!isSafeFileName(file->name()))
-        throw HException("unsafe file name " + file->name().toLatin1());
-    extractFile(file, folder + QLatin1Char('/') + file->name(), overwrite);
+    extractFile(file, destinationPath(*file, folder), overwrite);
 }
 
 quint32 PackageArchive::formatVersion() const

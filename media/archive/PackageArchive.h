@@ -48,6 +48,14 @@ public:
 
     // False for a name that is empty, absolute or has a ".." component.
     static bool isSafeFileName(const QString &name);
+    // folder + "/" + the member's name; throws "unsafe file name" for names that
+    // could leave the folder.
+    static QString destinationPath(const PackageArchiveFile &file, const QString &folder);
+    // The writing half of extractFile, for callers that read members themselves:
+    // creates destPath (never through a link) with `contents`, the member's time
+    // and its mode & 0777. Touches no archive state, so it may run on any thread.
+    static void writeFile(const PackageArchiveFile &file, const QByteArray &contents,
+                          const QString &destPath, bool overwrite);
 
     // Both take ownership of `stream` (closing it also when they throw).
     virtual std::unique_ptr<PackageArchiveCompressedInputFile> createInputFile(quint32 method,

@@ -89,6 +89,8 @@ private slots:
     void levelsAndMethods_data();
     void levelsAndMethods();
     void extractRestoresTheTree();
+    void extractStopsAtTheFirstFault_data();
+    void extractStopsAtTheFirstFault();
     void verifyFindsFaults_data();
     void verifyFindsFaults();
     void appendMakesOneFile();
@@ -179,6 +181,54 @@ void PackageArchiveToolTest::extractRestoresTheTree()
         QCOMPARE(permissions(copy), permissions(original));
         QCOMPARE(QFileInfo(copy).lastModified(), QFileInfo(original).lastModified());
     }
+}
+
+void PackageArchiveToolTest::extractStopsAtTheFirstFault_data()
+{
+    QTest::addColumn<QByteArray>("blockedName"); // a file placed where this folder must go
+    QTest::addColumn<QByteArray>("unsafeName");  // a member renamed to this
+    QTest::addColumn<QByteArray>("error");       // %1 = output folder
+    QTest::addColumn<QStringList>("written");
+
+    QTest::newRow("folder blocked by a file")
+        << QByteArray("b") << QByteArray() << QByteArray("cannot create output file %1/b/2")
+        << QStringList{"a/1"};
+    QTest::newRow("member escaping the folder")
+        << QByteArray() << QByteArray("../escaped") << QByteArray("unsafe file name ../escaped")
+        << QStringList{"a/1"};
+    QTest::newRow("member cut short")
+        << QByteArray() << QByteArray() << QByteArray("cannot read file c/3 from archive")
+        << QStringList{"a/1", "b/2"};
+}
+
+void PackageArchiveToolTest::extractStopsAtTheFirstFault()
+{
+    QFETCH(QByteArray, blockedName);
+    QFETCH(QByteArray, unsafeName);
+    QFETCH(QByteArray, error);
+    QFETCH(QStringList, written);
+
+    ArchiveFixture fixture;
+    fixture.add("a/1", "one");
+    fixture.add("b/2", ArchiveFixture::sampleData(100000, 2));
+    fixture.add("c/3", "three");
+    if (!unsafeName.isEmpty())
+        fixture.members()[1].name = unsafeName;
+    else if (blockedName.isEmpty())
+        fixture.members()[2].storedSize = 50;
+    QTemporaryDir dir;
+    const QString archive = ArchiveFixture::writeFile(dir.path(), "p.pkg", fixture.build(ArchiveFixture::CurrentVersion2));
+    const QString out = dir.path() + "/out/x";
+    if (!blockedName.isEmpty())
+        QVERIFY(writeFile(out + "/" + blockedName, "in the way", 0644, 0));
+
+    const ToolRun extract = runTool({"extract", archive, out});
+    QVERIFY2(extract.exitCode == 1, qPrintable(describe(extract)));
+    QCOMPARE(extract.err, "pkgarchive: " + error.replace("%1", QFile::encodeName(out)) + "\n");
+    for (const QString &name : written)
+        QVERIFY2(QFile::exists(out + "/" + name), qPrintable(name + " was written before the fault"));
+    QVERIFY2(!QFile::exists(out + "/c/3"), "nothing after the fault is written");
+    QVERIFY(!QFile::exists(dir.path() + "/out/escaped"));
 }
 
 void PackageArchiveToolTest::verifyFindsFaults_data()

@@ -1,9 +1,16 @@
 #include "ExtractCommand.h"
 
 #include "CommandLine.h"
+#include "ExtractionWriter.h"
+#include "app/core/HException.h"
 #include "media/archive/PackageArchive.h"
 
 #include <algorithm>
+
+namespace {
+// Decompressed members waiting for the writer; one larger member is taken alone.
+constexpr qint64 PendingLimit = qint64(32) << 20;
+}
 
 QString ExtractCommand::name() const
 {
@@ -37,7 +44,19 @@ int ExtractCommand::run(const QStringList &arguments)
                          return a->dataPosition() < b->dataPosition();
                      });
     const QString folder = line.positionals().at(1);
-    for (const PackageArchiveFile *member : std::as_const(members))
-        archive.extractFileTo(member, folder, true);
+
+    ExtractionWriter writer(PendingLimit);
+    try {
+        for (const PackageArchiveFile *member : std::as_const(members)) {
+            const QString destination = PackageArchive::destinationPath(*member, folder);
+            writer.waitForRoom(member->size());
+            writer.enqueue(*member, archive.fileData(member), destination);
+        }
+        writer.finish();
+    } catch (const HException &error) {
+        // A member written before the failing one that also failed is the first fault.
+        const QByteArray earlier = writer.drain();
+        throw HException(earlier.isEmpty() ? error.message() : earlier);
+    }
     return 0;
 }
