@@ -93,15 +93,24 @@ PY
 }
 
 best_pkg=""; best_tar=""; peak_pkg=0
-for run in $(seq "$runs"); do
-    rm -rf "$work/out-pkg" "$work/out-tar"; mkdir -p "$work/out-pkg" "$work/out-tar"; sync
+run_pkg() {
+    rm -rf "$work/out-pkg"; mkdir -p "$work/out-pkg"; sync
     read -r t rss < <(measure "$pkgarchive" extract "$work/payload.pkg" "$work/out-pkg")
     [ "$rss" -gt "$peak_pkg" ] && peak_pkg=$rss
     if [ -z "$best_pkg" ] || awk "BEGIN{exit !($t < $best_pkg)}"; then best_pkg=$t; fi
-    sync
+    echo "  pkgarchive extract: ${t}s"
+}
+run_tar() {
+    rm -rf "$work/out-tar"; mkdir -p "$work/out-tar"; sync
     read -r t _ < <(measure tar -xzf "$work/payload.tar.gz" -C "$work/out-tar")
     if [ -z "$best_tar" ] || awk "BEGIN{exit !($t < $best_tar)}"; then best_tar=$t; fi
-    echo "run $run: pkgarchive ${best_pkg}s best so far, tar ${best_tar}s best so far"
+    echo "  tar -xzf:           ${t}s"
+}
+# Each tool clears its own previous output just before it runs, and the order
+# alternates, so neither pays for the other's deletions.
+for run in $(seq "$runs"); do
+    echo "run $run"
+    if [ $((run % 2)) -eq 1 ]; then run_pkg; run_tar; else run_tar; run_pkg; fi
 done
 diff -r "$work/out-pkg" "$work/out-tar" > /dev/null || { echo "the two extractions differ" >&2; exit 1; }
 
