@@ -66,7 +66,6 @@ private slots:
     void cutShortMembers_data();
     void cutShortMembers();
     void namesAreLatin1AndEndAtNul();
-    void nullHandles();
 };
 
 void PackageArchiveTest::opensEveryLayout_data()
@@ -430,17 +429,6 @@ void PackageArchiveTest::namesAreLatin1AndEndAtNul()
         QCOMPARE(archive.files().at(1)->name(), QStringLiteral("cut"));
         QCOMPARE(archive.fileData(archive.findFile("cut")), QByteArray("nul"));
     }
-}
-
-void PackageArchiveTest::nullHandles()
-{
-    QTemporaryDir dir;
-    PackageArchive archive;
-    QVERIFY(archive.fileData(nullptr).isEmpty());
-    archive.extractFileTo(nullptr, dir.path(), true);
-    archive.extractFile(nullptr, dir.path() + "/x", true);
-    QVERIFY(QDir(dir.path()).isEmpty());
-    QVERIFY(!archive.findFile("anything"));
 }
 
 QTEST_GUILESS_MAIN(PackageArchiveTest)

@@ -66,8 +66,6 @@ private slots:
     void walksFoldersInSortedOrder();
     void roundTrip_data();
     void roundTrip();
-    void levelsAreClamped_data();
-    void levelsAreClamped();
     void failuresLeaveNoArchive_data();
     void failuresLeaveNoArchive();
     void prefixHooks();
@@ -161,28 +159,6 @@ void PackageArchiveWriterTest::roundTrip()
         QCOMPARE(file->lastModified().toSecsSinceEpoch(), member.time);
         QVERIFY2(reader.fileData(file) == member.data, member.name);
     }
-}
-
-void PackageArchiveWriterTest::levelsAreClamped_data()
-{
-    QTest::addColumn<int>("requested");
-    QTest::addColumn<int>("stored");
-    QTest::newRow("negative") << -5 << 0;
-    QTest::newRow("zero") << 0 << 0;
-    QTest::newRow("in range") << 4 << 4;
-    QTest::newRow("nine") << 9 << 9;
-    QTest::newRow("above nine") << 10 << 9;
-}
-
-void PackageArchiveWriterTest::levelsAreClamped()
-{
-    QFETCH(int, requested);
-    QFETCH(int, stored);
-    PackageArchive archive;
-    PackageArchiveWriter writer(archive);
-    QCOMPARE(writer.level(), 7);
-    writer.setLevel(requested);
-    QCOMPARE(writer.level(), stored);
 }
 
 void PackageArchiveWriterTest::failuresLeaveNoArchive_data()
