@@ -1,7 +1,13 @@
 #!/usr/bin/env bash
 # The demo command: installs what is missing, builds, packs the bundled demo payload
 # into a package archive in the build folder, checks it and lists its members, then
-# unpacks it by hand with Setup's copy-files mode in this terminal.
+# shows the installer at work on it:
+#   - with a display: the wizard, in user mode, into a temporary destination;
+#   - without one: a quiet installation, then the tree it wrote;
+#   - with --copy-files: Setup's copy-files mode in this terminal.
+# Installations run in a private mount namespace whose /usr/share and /etc are overlays,
+# so the demo never changes the machine's own folders; what it wrote stays in a
+# temporary folder to look at.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build}
@@ -33,4 +39,98 @@ copy_files_demo() {
   fi
 }
 
-copy_files_demo "$payload"
+# A release folder as it ships: Setup and the Qt libraries it names. The libraries are
+# stand-ins here; the installer copies them into the installation's "bin" folder.
+make_release() {
+  local release=$1
+  mkdir -p "$release"
+  cp "$build/Setup" "$release/Setup"
+  local library
+  for library in Qt3Support QtCore QtGui QtNetwork QtSql QtSvg QtWebKit QtXml; do
+    echo "stand-in for lib$library.so.4" > "$release/lib$library.so.4"
+  done
+}
+
+# Runs a command in a private mount namespace below the sandbox folder $1: /usr/share and
+# /etc are overlaid with empty upper folders there, HOME, TMPDIR and the settings store
+# point into it as well. A normal user gets a user namespace to be allowed the mounts.
+in_sandbox() {
+  local sandbox=$1
+  shift
+  mkdir -p "$sandbox"/{share,share.w,etc,etc.w,home,tmp,xdg}
+  local options=(-m --propagation private)
+  [ "$(id -u)" -eq 0 ] || options=(-r "${options[@]}")
+  R="$sandbox" HOME="$sandbox/home" TMPDIR="$sandbox/tmp" XDG_CONFIG_DIRS="$sandbox/xdg" \
+  XDG_CONFIG_HOME="$sandbox/home/.config" XDG_DATA_HOME="$sandbox/home/.local/share" \
+    unshare "${options[@]}" sh -c '
+      mount -t overlay overlay -o lowerdir=/usr/share,upperdir="$R/share",workdir="$R/share.w" /usr/share &&
+      mount -t overlay overlay -o lowerdir=/etc,upperdir="$R/etc",workdir="$R/etc.w" /etc &&
+      mkdir -p /etc/udev/rules.d &&
+      exec "$@"' sh "$@"
+}
+
+show_file() {
+  echo
+  echo "== $1"
+  cat "$2"
+}
+
+# The graphical wizard on the demo payload, in user mode into a temporary destination.
+wizard_demo() {
+  local sandbox
+  sandbox=$(mktemp -d "${TMPDIR:-/tmp}/fenwick-wizard.XXXXXX")
+  make_release "$sandbox/release"
+  echo
+  echo "Starting the installer wizard; it installs into $sandbox/destination"
+  local status=0
+  (cd "$sandbox/release" && in_sandbox "$sandbox" ./Setup --user-mode-install \
+     --destination "$sandbox/destination" --data-file "$payload") || status=$?
+  echo "The installer ended with status $status (0: installed and closed with Finish)."
+  echo "What it wrote is below $sandbox (share/ and etc/ hold what went to /usr/share and /etc)."
+}
+
+# A quiet installation without a display, then the tree it wrote.
+quiet_demo() {
+  local sandbox
+  sandbox=$(mktemp -d "${TMPDIR:-/tmp}/fenwick-quiet.XXXXXX")
+  make_release "$sandbox/release"
+  echo
+  echo "No display: installing the demo payload quietly (Setup --quiet --accept-license)"
+  local status=0
+  (cd "$sandbox/release" && unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM &&
+     in_sandbox "$sandbox" ./Setup --quiet --accept-license --data-file "$payload") || status=$?
+  echo "Setup ended with status $status"
+  [ "$status" -eq 0 ] || return "$status"
+
+  local destination="$sandbox/share/corvane_fenwick_studio_for_risc-v_4.52a"
+  echo
+  echo "== Destination /usr/share/corvane_fenwick_studio_for_risc-v_4.52a"
+  (cd "$destination" && find . -type f | sort)
+  show_file "IConf.xml" "$destination/bin/IConf.xml"
+  local entry
+  for entry in "$sandbox"/share/applications/*.desktop; do
+    show_file "Desktop entry /usr/share/applications/$(basename "$entry")" "$entry"
+  done
+  echo
+  echo "== MIME packages and icons below /usr/share"
+  (cd "$sandbox/share" && find mime icons -type f | sort)
+  show_file "MIME package application-x-corvane-fwproject.xml" \
+    "$sandbox/share/mime/packages/application-x-corvane-fwproject.xml"
+  echo
+  echo "== Below /etc"
+  (cd "$sandbox/etc" && find . -type f | sort)
+  local settings
+  for settings in "$sandbox"/xdg/*/*.conf; do
+    show_file "Settings file ${settings#"$sandbox/xdg/"}" "$settings"
+  done
+  echo
+  echo "Everything above lies in $sandbox; the machine's own folders were not changed."
+}
+
+if [ "${1:-}" = "--copy-files" ]; then
+  copy_files_demo "$payload"
+elif [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
+  wizard_demo
+else
+  quiet_demo
+fi
