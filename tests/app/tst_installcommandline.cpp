@@ -15,8 +15,6 @@ private slots:
     void unknownOption();
     void assignments_data();
     void assignments();
-    void maintenanceRequests_data();
-    void maintenanceRequests();
     void uninstallerName_data();
     void uninstallerName();
     void payload_data();
@@ -133,31 +131,6 @@ void TestInstallCommandLine::assignments()
     const InstallCommandLine commandLine(arguments);
     QVERIFY2(commandLine.isValid(), qPrintable(commandLine.error()));
     QCOMPARE(describe(commandLine.assignments()), expected);
-}
-
-void TestInstallCommandLine::maintenanceRequests_data()
-{
-    QTest::addColumn<QStringList>("arguments");
-    QTest::addColumn<bool>("modify");
-    QTest::addColumn<bool>("remove");
-    QTest::addColumn<bool>("repair");
-    QTest::newRow("none") << line(QString()) << false << false << false;
-    QTest::newRow("modify") << line("--modify") << true << false << false;
-    QTest::newRow("remove") << line("--remove") << false << true << false;
-    QTest::newRow("repair") << line("--repair") << false << false << true;
-    QTest::newRow("all three remembered") << line("--repair --remove --modify") << true << true << true;
-}
-
-void TestInstallCommandLine::maintenanceRequests()
-{
-    QFETCH(QStringList, arguments);
-    QFETCH(bool, modify);
-    QFETCH(bool, remove);
-    QFETCH(bool, repair);
-    const InstallCommandLine commandLine(arguments);
-    QCOMPARE(commandLine.modifyRequested(), modify);
-    QCOMPARE(commandLine.removeRequested(), remove);
-    QCOMPARE(commandLine.repairRequested(), repair);
 }
 
 void TestInstallCommandLine::uninstallerName_data()

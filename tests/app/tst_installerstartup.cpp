@@ -17,12 +17,8 @@ class TestInstallerStartup : public QObject
 private slots:
     void initTestCase();
     void cleanup();
-    void defaultDestinationName_data();
-    void defaultDestinationName();
     void initialValues_data();
     void initialValues();
-    void pathVariablesAreNormalised_data();
-    void pathVariablesAreNormalised();
     void sudoOwnership_data();
     void sudoOwnership();
 
@@ -40,25 +36,6 @@ void TestInstallerStartup::cleanup()
     qputenv("HOME", m_home);
     qunsetenv("SUDO_UID");
     qunsetenv("SUDO_GID");
-}
-
-void TestInstallerStartup::defaultDestinationName_data()
-{
-    QTest::addColumn<QString>("title");
-    QTest::addColumn<QString>("version");
-    QTest::addColumn<QString>("name");
-    QTest::newRow("this product") << "Corvane Fenwick Studio for RISC-V" << "4.52a"
-                                  << "corvane_fenwick_studio_for_risc-v_4.52a";
-    QTest::newRow("spaces in the version too") << "A B" << "1 Beta" << "a_b_1_beta";
-    QTest::newRow("no spaces") << "Tool" << "2" << "tool_2";
-}
-
-void TestInstallerStartup::defaultDestinationName()
-{
-    QFETCH(QString, title);
-    QFETCH(QString, version);
-    QFETCH(QString, name);
-    QCOMPARE(InstallerVariables::defaultDestinationName(title, version), name);
 }
 
 void TestInstallerStartup::initialValues_data()
@@ -93,33 +70,6 @@ void TestInstallerStartup::initialValues()
     QFETCH(QString, expansion);
     InstallerVariables::initialise();
     QCOMPARE(expand(text), expansion);
-}
-
-void TestInstallerStartup::pathVariablesAreNormalised_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<bool>("isPath");
-    QTest::newRow("Company is plain") << "Company" << false;
-    QTest::newRow("Product is plain") << "Product" << false;
-    QTest::newRow("Version is plain") << "Version" << false;
-    QTest::newRow("AltArch is plain") << "AltArch" << false;
-    QTest::newRow("DestDir is a path") << "DestDir" << true;
-    QTest::newRow("SrcDir is a path") << "SrcDir" << true;
-    QTest::newRow("InstallerDir is a path") << "InstallerDir" << true;
-    QTest::newRow("ProductRegKey is a path") << "ProductRegKey" << true;
-    QTest::newRow("TmpDir is a path") << "TmpDir" << true;
-}
-
-void TestInstallerStartup::pathVariablesAreNormalised()
-{
-    QFETCH(QString, name);
-    QFETCH(bool, isPath);
-    InstallerVariables::initialise();
-    // A later writer keeps the kind; only a path entry is normalised when substituted.
-    setVariable(name, QStringLiteral("/a//b/./c"));
-    QCOMPARE(expand(QStringLiteral("$(") + name + QLatin1Char(')')),
-             isPath ? QStringLiteral("/a/b/c") : QStringLiteral("/a//b/./c"));
-    InstallerVariables::initialise();
 }
 
 void TestInstallerStartup::sudoOwnership_data()

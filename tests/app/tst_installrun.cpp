@@ -514,16 +514,30 @@ void TestInstallRun::pageTable_data()
 {
     QTest::addColumn<bool>("withLicence");
     QTest::addColumn<QString>("program");
-    QTest::newRow("with licence") << true << QStringLiteral("/release/Setup");
-    QTest::newRow("without licence") << false << QStringLiteral("/release/Setup");
-    QTest::newRow("as uninstaller") << true << QStringLiteral("/x/bin/uninstall");
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<int>("mode");
+    const QString setup = QStringLiteral("/release/Setup");
+    const QString uninstaller = QStringLiteral("/x/bin/uninstall");
+    QTest::newRow("installer with licence") << true << setup << QStringList() << int(InstallApplication::Typical);
+    QTest::newRow("installer without licence") << false << setup << QStringList() << int(InstallApplication::Typical);
+    QTest::newRow("uninstaller name means removal") << true << uninstaller << QStringList()
+                                                    << int(InstallApplication::Remove);
+    QTest::newRow("modify wins over the uninstaller name")
+        << true << uninstaller << QStringList{QStringLiteral("--modify")} << int(InstallApplication::Modify);
+    QTest::newRow("remove is taken before repair")
+        << true << setup << QStringList{QStringLiteral("--repair"), QStringLiteral("--remove")}
+        << int(InstallApplication::Remove);
+    QTest::newRow("repair alone") << true << setup << QStringList{QStringLiteral("--repair")}
+                                  << int(InstallApplication::Repair);
 }
 
 void TestInstallRun::pageTable()
 {
     QFETCH(bool, withLicence);
     QFETCH(QString, program);
-    Run run(TreeShape(), &m_log, QStringList(), withLicence ? licenceText : QString(), program);
+    QFETCH(QStringList, options);
+    QFETCH(int, mode);
+    Run run(TreeShape(), &m_log, options, withLicence ? licenceText : QString(), program);
     for (int id = 1; id <= 20; ++id) {
         const bool registered = run.wizard->dialog(id) != nullptr;
         const bool expectedRegistered = id != 10 && (id != 20 || withLicence);
@@ -543,9 +557,7 @@ void TestInstallRun::pageTable()
     QCOMPARE(failed->nextLabel(), QStringLiteral("&Finish"));
     QCOMPARE(failed->text(), QString());
     QCOMPARE(run.wizard->dialog(16)->title(), QStringLiteral("Installing"));
-    QCOMPARE(run.application->mode(),
-             program.endsWith(QLatin1String("uninstall")) ? InstallApplication::Remove
-                                                          : InstallApplication::Typical);
+    QCOMPARE(int(run.application->mode()), mode);
 }
 
 QTEST_MAIN(TestInstallRun)
