@@ -61,6 +61,10 @@ void PackageArchiveInstallMedia::installFiles(const QStringList &files, const QS
         // is not part of this installation, so it is passed over without a trace.
         if (!member)
             continue;
+        // The installer extracts as root: a member name that climbs out of the
+        // component folder must never decide where a file lands.
+        if (!PackageArchive::isSafeFileName(name))
+            throw InstallException(QStringLiteral("unsafe file name ") + name);
         emit extractingFile(Platform::cleanPath(name));
         const QString destination = destFolder + QLatin1Char('/') + name;
 

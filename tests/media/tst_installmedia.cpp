@@ -192,6 +192,7 @@ private slots:
     void destinationFolderCannotBeCreated_data();
     void destinationFolderCannotBeCreated();
     void archiveExtractionFailureIsPassedOn();
+    void archiveNameClimbingOutIsRefused();
     void archiveOpenFailure_data();
     void archiveOpenFailure();
     void archiveAtOffset_data();
@@ -424,6 +425,22 @@ void tst_InstallMedia::archiveExtractionFailureIsPassedOn()
             failureOf([&] { media->installFiles({"a.txt"}, "doc", destination); });
     QVERIFY2(answerer.asked(), "the existing destination was not asked about");
     QCOMPARE(message, "cannot create output file " + destination + "/a.txt");
+}
+
+void tst_InstallMedia::archiveNameClimbingOutIsRefused()
+{
+    QTemporaryDir folder;
+    ArchiveFixture archive;
+    archive.add("bin/../../escaped.txt", "payload");
+    const QString path = ArchiveFixture::writeFile(folder.path(), "payload.dat",
+                                                   archive.build(ArchiveFixture::CurrentVersion2));
+    PackageArchiveInstallMedia media(path, 0);
+    const QString destination = folder.filePath("dest/bin");
+
+    const QString message =
+            failureOf([&] { media.installFiles({"../../escaped.txt"}, "bin", destination); });
+    QCOMPARE(message, QStringLiteral("unsafe file name ../../escaped.txt"));
+    QVERIFY2(!QFile::exists(folder.filePath("escaped.txt")), "a file was written outside the destination");
 }
 
 void tst_InstallMedia::archiveOpenFailure_data()
