@@ -12,7 +12,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build}
 "$root/scripts/ensure-packages.sh"
-"$root/scripts/build.sh"
+"$root/scripts/build.sh" Setup pkgarchive
 
 pkgarchive="$build/tools/pkgarchive"
 payload="$build/demo/payload.pkg"
