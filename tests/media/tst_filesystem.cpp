@@ -1,3 +1,4 @@
+#include "common/ArchiveFixture.h"
 #include "media/platform/FileSystem.h"
 
 #include <QtTest>
@@ -8,13 +9,11 @@
 
 namespace {
 
-class ScopedUmask
+struct ScopedUmask
 {
-public:
-    explicit ScopedUmask(mode_t mask) : m_previous(::umask(mask)) {}
-    ~ScopedUmask() { ::umask(m_previous); }
-private:
-    mode_t m_previous;
+    explicit ScopedUmask(mode_t mask) : previous(::umask(mask)) {}
+    ~ScopedUmask() { ::umask(previous); }
+    mode_t previous;
 };
 
 bool writeFile(const QString &path, const QByteArray &contents, mode_t mode)
@@ -37,14 +36,6 @@ struct stat statusOf(const QString &path)
     struct stat status{};
     ::stat(QFile::encodeName(path).constData(), &status);
     return status;
-}
-
-QByteArray pattern(int size)
-{
-    QByteArray bytes(size, Qt::Uninitialized);
-    for (int i = 0; i < size; ++i)
-        bytes[i] = static_cast<char>((i * 7 + i / 251) & 0xff);
-    return bytes;
 }
 
 } // namespace
@@ -78,7 +69,6 @@ void TestFileSystem::cleanPath_data()
     QTest::newRow("dot-dot after a kept dot-dot stays") << "a/../../b" << "../b";
     QTest::newRow("trailing slash") << "a/b/" << "a/b";
     QTest::newRow("everything removed") << "a/.." << "";
-    QTest::newRow("already clean") << "/usr/share/x" << "/usr/share/x";
 }
 
 void TestFileSystem::cleanPath()
@@ -96,7 +86,6 @@ void TestFileSystem::makePath_data()
 
     QTest::newRow("existing folder") << "a" << "a" << true;
     QTest::newRow("two missing levels below an existing one") << "a" << "a/b/c" << true;
-    QTest::newRow("nothing exists yet") << "" << "p/q/r/s" << true;
     QTest::newRow("trailing slash and dot segments") << "" << "m/./n/../o/" << true;
     QTest::newRow("a file is in the way") << "f.file" << "f.file/sub" << false;
     QTest::newRow("empty name") << "" << "" << false;
@@ -131,10 +120,8 @@ void TestFileSystem::copyKeepsContentsTimesAndMode_data()
     QTest::addColumn<int>("expectedMode");
 
     QTest::newRow("executable keeps its execute bits") << 1000 << 0755 << 022 << 0755;
-    QTest::newRow("group and world write removed by the mask") << 10 << 0777 << 022 << 0755;
     QTest::newRow("stricter mask") << 10 << 0666 << 027 << 0640;
     QTest::newRow("empty file") << 0 << 0444 << 022 << 0444;
-    QTest::newRow("exactly one chunk") << 131072 << 0644 << 022 << 0644;
     QTest::newRow("several chunks and a remainder") << 3 * 131072 + 17 << 0644 << 022 << 0644;
 }
 
@@ -150,7 +137,7 @@ void TestFileSystem::copyKeepsContentsTimesAndMode()
     QVERIFY(temporary.isValid());
     const QString source = temporary.path() + "/tool.bin";
     const QString target = temporary.path() + "/out/tool.bin";
-    const QByteArray contents = pattern(size);
+    const QByteArray contents = ArchiveFixture::sampleData(size, 1);
     QVERIFY(writeFile(source, contents, static_cast<mode_t>(mode)));
     const timespec times[2] = { { 1000000000, 123456789 }, { 1200000000, 987654321 } };
     QVERIFY(::utimensat(AT_FDCWD, QFile::encodeName(source).constData(), times, 0) == 0);

