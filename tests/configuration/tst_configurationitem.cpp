@@ -27,7 +27,7 @@ public:
     using InstallConfigurationItem::InstallConfigurationItem;
 };
 
-class SampleSpecialFilesItem : public SampleFilesItem
+class SampleExtraFilesItem : public SampleFilesItem
 {
     Q_OBJECT
 public:
@@ -66,13 +66,6 @@ struct WalkTree
     RunSignalJournal runSignals{&root, &journal};
     const QList<RecordingItem *> items{a, a1, a2, b};
 
-    RecordingItem *item(const QString &name) const
-    {
-        for (RecordingItem *candidate : items)
-            if (candidate->name() == name)
-                return candidate;
-        return nullptr;
-    }
     QString states() const
     {
         QString text;
@@ -99,13 +92,13 @@ QString flags(const QList<bool> &values)
     return text;
 }
 
-// Builds items from "name:level:parent" specifications under root, in order.
+// Builds items from "name:level:parent" entries under root, in order.
 QMap<QString, InstallConfigurationItem *> buildItems(InstallConfigurationList &root,
-                                                     const QStringList &specifications)
+                                                     const QStringList &entries)
 {
     QMap<QString, InstallConfigurationItem *> byName;
-    for (const QString &specification : specifications) {
-        const QStringList parts = specification.split(u':');
+    for (const QString &entry : entries) {
+        const QStringList parts = entry.split(u':');
         InstallConfigurationItem *parent = byName.value(parts.value(2), &root);
         byName.insert(parts.at(0), new InstallConfigurationItem(parent, parts.at(0), QString(),
                                                                 parts.at(1).toInt(), true));
@@ -472,27 +465,27 @@ void TestConfigurationItem::failureQuestionTexts()
 void TestConfigurationItem::checkWalk_data()
 {
     QTest::addColumn<QString>("found");      // A, A1, A2, B
-    QTest::addColumn<QString>("unselected");
+    QTest::addColumn<int>("unselected"); // index into A, A1, A2, B; -1: none
     QTest::addColumn<QString>("selected");
 
-    QTest::newRow("nothing present changes nothing") << "0000" << "" << "1111";
-    QTest::newRow("a present unselected item becomes selected") << "0002" << "B" << "1111";
-    QTest::newRow("a partly present item becomes selected") << "0100" << "A1" << "1111";
-    QTest::newRow("an absent unselected item stays unselected") << "2000" << "A2" << "1101";
+    QTest::newRow("nothing present changes nothing") << "0000" << -1 << "1111";
+    QTest::newRow("a present unselected item becomes selected") << "0002" << 3 << "1111";
+    QTest::newRow("a partly present item becomes selected") << "0100" << 1 << "1111";
+    QTest::newRow("an absent unselected item stays unselected") << "2000" << 2 << "1101";
 }
 
 void TestConfigurationItem::checkWalk()
 {
     QFETCH(QString, found);
-    QFETCH(QString, unselected);
+    QFETCH(int, unselected);
     QFETCH(QString, selected);
 
     WalkTree tree;
     tree.application.setMode(Mode::Modify);
     for (int index = 0; index < tree.items.size(); ++index)
         tree.items.at(index)->setFoundState(State(found.mid(index, 1).toInt()));
-    if (!unselected.isEmpty())
-        tree.item(unselected)->setInstall(false);
+    if (unselected >= 0)
+        tree.items.at(unselected)->setInstall(false);
 
     QVERIFY(tree.root.checkInstalled());
     QCOMPARE(tree.journal, (QStringList{"starting " + rootName, "check B", "finished " + rootName,
@@ -543,10 +536,9 @@ void TestConfigurationItem::collectItemsByClass_data()
     QTest::addColumn<QStringList>("names");
 
     QTest::newRow("the base class finds every item, depth first")
-        << "InstallConfigurationItem" << QStringList{rootName, "group", "files", "special", "plain", "more"};
-    QTest::newRow("a class finds its derived classes") << "SampleFilesItem" << QStringList{"files", "special", "more"};
-    QTest::newRow("the most derived class finds itself") << "SampleSpecialFilesItem" << QStringList{"special"};
-    QTest::newRow("the list class finds the root") << "InstallConfigurationList" << QStringList{rootName};
+        << "InstallConfigurationItem" << QStringList{rootName, "group", "files", "extra", "plain", "more"};
+    QTest::newRow("a class finds its derived classes") << "SampleFilesItem" << QStringList{"files", "extra", "more"};
+    QTest::newRow("the most derived class finds itself") << "SampleExtraFilesItem" << QStringList{"extra"};
     QTest::newRow("an unknown class finds nothing") << "InstallFooConfigurationItem" << QStringList{};
 }
 
@@ -558,7 +550,7 @@ void TestConfigurationItem::collectItemsByClass()
     InstallConfigurationList root;
     auto *group = new InstallConfigurationItem(&root, "group", QString(), 0, true);
     auto *files = new SampleFilesItem(group, "files", QString(), 0, true);
-    new SampleSpecialFilesItem(files, "special", QString(), 0, true);
+    new SampleExtraFilesItem(files, "extra", QString(), 0, true);
     new InstallConfigurationItem(group, "plain", QString(), 0, true);
     new SampleFilesItem(&root, "more", QString(), 3, false);
 

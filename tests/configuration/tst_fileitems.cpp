@@ -1,8 +1,6 @@
-// The items that put files on the disk and take them off again: the installer's own
-// files, a component folder of the media, and the clean-up of files made later. They
-// install, check and remove for real below a temporary folder that the variables point
-// to. The test runs in a private mount namespace, where a read-only bind mount makes a
-// file that even root cannot delete, for the removal question.
+// The items that put files on the disk and take them off again, for real below a
+// temporary folder. Runs in a private mount namespace, where a read-only bind mount
+// makes a file that even root cannot delete, for the removal question.
 
 #include "common/ItemTestApplication.h"
 #include "common/Sandbox.h"
@@ -41,11 +39,8 @@ const Entry allSkippedTable[] = {
     {nullptr, nullptr, 0},
 };
 const Entry emptyTable[] = {{nullptr, nullptr, 0}};
-const Entry deepTable[] = {
-    {"$(ItemSrc)/Setup", "$(ItemDest)/opt/product/bin/uninstall", 0},
-    {"$(ItemSrc)/libKept.so", "$(ItemDest)/opt/product/bin/lib/libKept.so", 0},
-    {nullptr, nullptr, 0},
-};
+const QStringList mixedNames{"bin/uninstall", "bin/libOnlyChecked.so", "lib/kept/libKept.so",
+                             "lib/both/libBoth.so"};
 
 bool writeFile(const QString &path, const QByteArray &bytes)
 {
@@ -54,35 +49,27 @@ bool writeFile(const QString &path, const QByteArray &bytes)
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
 }
 
-bool runCommand(const QString &program, const QStringList &arguments)
-{
-    return QProcess::execute(program, arguments) == 0;
-}
-
 // A folder that cannot be changed until released: a read-only bind mount of itself.
 class LockedFolder
 {
 public:
     explicit LockedFolder(const QString &folder) : m_folder(folder)
     {
-        m_locked = runCommand("mount", {"--bind", folder, folder})
-            && runCommand("mount", {"-o", "remount,bind,ro", folder});
+        m_locked = QProcess::execute("mount", {"--bind", folder, folder}) == 0
+            && QProcess::execute("mount", {"-o", "remount,bind,ro", folder}) == 0;
     }
     ~LockedFolder() { release(); }
-    bool isLocked() const { return m_locked; }
     void release()
     {
         if (m_locked)
-            m_locked = !runCommand("umount", {m_folder});
+            m_locked = QProcess::execute("umount", {m_folder}) != 0;
     }
-
-private:
     QString m_folder;
     bool m_locked = false;
 };
 
-// One temporary world per test: sources, an installation folder inside a parent that
-// holds something else (so the clean-up's climb has a place to stop), and the items.
+// Sources, and an installation folder inside a parent holding something else, where
+// the clean-up's climb must stop.
 class World
 {
 public:
@@ -119,13 +106,7 @@ QStringList existing(const World &world, const QStringList &names)
 
 const Entry *tableNamed(const QString &name)
 {
-    if (name == "mixed")
-        return mixedTable;
-    if (name == "all skipped")
-        return allSkippedTable;
-    if (name == "deep")
-        return deepTable;
-    return emptyTable;
+    return name == "mixed" ? mixedTable : name == "all skipped" ? allSkippedTable : emptyTable;
 }
 
 } // namespace
@@ -141,8 +122,8 @@ private slots:
     void filesItemInstallsByFlag();
     void filesItemRemovesByMode_data();
     void filesItemRemovesByMode();
-    void filesItemChecksDestinations_data();
-    void filesItemChecksDestinations();
+    void checkInstalled_data();
+    void checkInstalled();
     void filesItemReportsFolderFailure();
     void removalQuestion_data();
     void removalQuestion();
@@ -152,8 +133,6 @@ private slots:
 
     void archiveItemInstallsFolder();
     void archiveItemRemovesAndCleansUp();
-    void archiveItemChecksFiles_data();
-    void archiveItemChecksFiles();
     void archiveItemFlags_data();
     void archiveItemFlags();
 
@@ -166,9 +145,6 @@ void tst_FileItems::filesItemInstallsByFlag_data()
     QTest::addColumn<QString>("table");
     QTest::addColumn<QStringList>("installed");
     QTest::addColumn<QList<int>>("steps");
-
-    const QStringList all{"bin/uninstall", "bin/libOnlyChecked.so", "lib/kept/libKept.so",
-                          "lib/both/libBoth.so", "bin/libKept.so", "bin/libBoth.so"};
     QTest::newRow("bit 0 entries are not copied")
         << "mixed" << QStringList{"bin/uninstall", "lib/kept/libKept.so"} << QList<int>{0, 1, 2, 3};
     QTest::newRow("nothing copied still steps through every entry")
@@ -190,9 +166,7 @@ void tst_FileItems::filesItemInstallsByFlag()
 
     QVERIFY2(item->install(), "install() failed");
 
-    const QStringList all{"bin/uninstall", "bin/libOnlyChecked.so", "lib/kept/libKept.so",
-                          "lib/both/libBoth.so", "bin/libKept.so", "bin/libBoth.so"};
-    QCOMPARE(existing(world, all), installed);
+    QCOMPARE(existing(world, mixedNames + QStringList{"bin/libKept.so", "bin/libBoth.so"}), installed);
     QCOMPARE(totals.size(), 1);
     QCOMPARE(totals.at(0).at(0).toInt(), qMax(int(steps.size()), 2));
     QList<int> reported;
@@ -221,9 +195,7 @@ void tst_FileItems::filesItemRemovesByMode()
     QFETCH(QStringList, left);
     World world;
     QVERIFY2(world.isValid(), "fixture could not be written");
-    const QStringList all{"bin/uninstall", "bin/libOnlyChecked.so", "lib/kept/libKept.so",
-                          "lib/both/libBoth.so"};
-    for (const QString &name : all)
+    for (const QString &name : mixedNames)
         QVERIFY(writeFile(world.dest(name), "installed"));
     auto *item = new InstallFilesConfigurationItem(mixedTable, &world.root, "Installer", "", 0,
                                                    false);
@@ -232,7 +204,7 @@ void tst_FileItems::filesItemRemovesByMode()
 
     QVERIFY2(item->uninstall(), "uninstall() failed");
 
-    QCOMPARE(existing(world, all), left);
+    QCOMPARE(existing(world, mixedNames), left);
     // Emptied folders go, the climb passing the installation folder itself.
     QVERIFY2(!QFileInfo::exists(world.dest("bin")), "emptied bin folder stayed");
     QCOMPARE(QFileInfo::exists(world.dest("")), !left.isEmpty());
@@ -240,36 +212,44 @@ void tst_FileItems::filesItemRemovesByMode()
     QCOMPARE(item->installed(), InstallConfigurationItem::notInstalled);
 }
 
-void tst_FileItems::filesItemChecksDestinations_data()
+// Both kinds check the same names: the files item its table, the archive item its list.
+void tst_FileItems::checkInstalled_data()
 {
-    QTest::addColumn<QString>("table");
+    QTest::addColumn<bool>("archive");
+    QTest::addColumn<bool>("empty");
     QTest::addColumn<QStringList>("present");
     QTest::addColumn<int>("state");
 
-    QTest::newRow("no entries counts as installed")
-        << "empty" << QStringList{} << int(InstallConfigurationItem::fullyInstalled);
-    QTest::newRow("nothing there") << "mixed" << QStringList{}
-                                   << int(InstallConfigurationItem::notInstalled);
-    QTest::newRow("some there") << "mixed" << QStringList{"bin/uninstall"}
-                                << int(InstallConfigurationItem::partiallyInstalled);
-    QTest::newRow("all there, flags not looked at")
-        << "mixed"
-        << QStringList{"bin/uninstall", "bin/libOnlyChecked.so", "lib/kept/libKept.so",
-                       "lib/both/libBoth.so"}
-        << int(InstallConfigurationItem::fullyInstalled);
+    for (const bool archive : {false, true}) {
+        const QString kind = archive ? "archive: " : "files: ";
+        QTest::newRow(qPrintable(kind + "no names counts as installed")) << archive << true << QStringList{} << 2;
+        QTest::newRow(qPrintable(kind + "nothing there")) << archive << false << QStringList{} << 0;
+        QTest::newRow(qPrintable(kind + "some there"))
+            << archive << false << QStringList{"lib/kept/libKept.so"} << 1;
+        QTest::newRow(qPrintable(kind + "all there, flags not looked at")) << archive << false << mixedNames << 2;
+    }
 }
 
-void tst_FileItems::filesItemChecksDestinations()
+void tst_FileItems::checkInstalled()
 {
-    QFETCH(QString, table);
+    QFETCH(bool, archive);
+    QFETCH(bool, empty);
     QFETCH(QStringList, present);
     QFETCH(int, state);
     World world;
     QVERIFY2(world.isValid(), "fixture could not be written");
     for (const QString &name : present)
         QVERIFY(writeFile(world.dest(name), "x"));
-    auto *item = new InstallFilesConfigurationItem(tableNamed(table), &world.root, "Installer", "",
-                                                   0, false);
+    InstallConfigurationItem *item = nullptr;
+    if (archive) {
+        auto *archiveItem = new InstallArchiveConfigurationItem("lib", "$(ItemDest)", &world.root,
+                                                                "Library Files", "", 0, true, 0xFFFFFFFF, 3);
+        archiveItem->setFiles(empty ? QStringList{} : mixedNames);
+        item = archiveItem;
+    } else {
+        item = new InstallFilesConfigurationItem(empty ? emptyTable : mixedTable, &world.root,
+                                                 "Installer", "", 0, false);
+    }
     QVERIFY(item->checkInstalled());
     QCOMPARE(int(item->installed()), state);
 }
@@ -315,7 +295,7 @@ void tst_FileItems::removalQuestion()
     const QString locked = world.dest("bin/uninstall");
     QVERIFY(writeFile(locked, "in use"));
     LockedFolder lock(world.dest("bin"));
-    QVERIFY2(lock.isLocked(), "cannot bind-mount the folder read-only");
+    QVERIFY2(lock.m_locked, "cannot bind-mount the folder read-only");
     static const Entry lockedTable[] = {{"$(ItemSrc)/Setup", "$(ItemDest)/bin/uninstall", 0},
                                         {nullptr, nullptr, 0}};
     auto *item = new InstallFilesConfigurationItem(lockedTable, &world.root, "Installer", "", 0,
@@ -325,14 +305,12 @@ void tst_FileItems::removalQuestion()
 
     QList<ScriptedAnswers::Answer> answers;
     for (const QString &step : script) {
+        const int button = step.startsWith("retry") ? InstallCheckMessageBox::Retry
+            : step == "ignore"                     ? InstallCheckMessageBox::Ignore
+                                                   : InstallCheckMessageBox::Cancel;
+        answers.append(ScriptedAnswers::Answer{button, {}});
         if (step == "retry freed")
-            answers.append(ScriptedAnswers::Answer{InstallCheckMessageBox::Retry, [&lock] { lock.release(); }});
-        else if (step == "retry")
-            answers.append(ScriptedAnswers::Answer{InstallCheckMessageBox::Retry, {}});
-        else if (step == "ignore")
-            answers.append(ScriptedAnswers::Answer{InstallCheckMessageBox::Ignore, {}});
-        else
-            answers.append(ScriptedAnswers::Answer{InstallCheckMessageBox::Cancel, {}});
+            answers.last().before = [&lock] { lock.release(); };
     }
     ScriptedAnswers box(answers);
 
@@ -438,48 +416,14 @@ void tst_FileItems::archiveItemRemovesAndCleansUp()
     QCOMPARE(progress.last().at(0).toInt(), 4);
 }
 
-void tst_FileItems::archiveItemChecksFiles_data()
-{
-    QTest::addColumn<QStringList>("files");
-    QTest::addColumn<QStringList>("present");
-    QTest::addColumn<int>("state");
-
-    QTest::newRow("empty list counts as installed")
-        << QStringList{} << QStringList{} << int(InstallConfigurationItem::fullyInstalled);
-    QTest::newRow("none there") << QStringList{"a", "b/c"} << QStringList{}
-                                << int(InstallConfigurationItem::notInstalled);
-    QTest::newRow("one of two") << QStringList{"a", "b/c"} << QStringList{"b/c"}
-                                << int(InstallConfigurationItem::partiallyInstalled);
-    QTest::newRow("all there") << QStringList{"a", "b/c"} << QStringList{"a", "b/c"}
-                               << int(InstallConfigurationItem::fullyInstalled);
-}
-
-void tst_FileItems::archiveItemChecksFiles()
-{
-    QFETCH(QStringList, files);
-    QFETCH(QStringList, present);
-    QFETCH(int, state);
-    World world;
-    QVERIFY2(world.isValid(), "fixture could not be written");
-    for (const QString &name : present)
-        QVERIFY(writeFile(world.dest("lib/" + name), "x"));
-    auto *item = new InstallArchiveConfigurationItem("lib", "$(ItemDest)/lib", &world.root,
-                                                     "Library Files", "", 0, true, 0xFFFFFFFF, 3);
-    item->setFiles(files);
-    QVERIFY(item->checkInstalled());
-    QCOMPARE(int(item->installed()), state);
-}
-
 void tst_FileItems::archiveItemFlags_data()
 {
     QTest::addColumn<quint32>("flags");
     QTest::addColumn<bool>("installs");
     QTest::addColumn<bool>("removes");
 
-    QTest::newRow("0: neither") << 0u << false << false;
     QTest::newRow("1: installs only") << 1u << true << false;
     QTest::newRow("2: removes only") << 2u << false << true;
-    QTest::newRow("3: both") << 3u << true << true;
 }
 
 void tst_FileItems::archiveItemFlags()
