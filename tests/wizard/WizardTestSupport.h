@@ -26,9 +26,8 @@ public:
     int pageState() override { return 0; }
 };
 
-// Waits for a modal window to come up and runs the action on it once. Arm it before
-// the call that opens the window; it gives up quietly after a few seconds so that a
-// window that never comes fails the test instead of hanging it.
+// Runs the action once on the next modal window; arm it before the call that opens one.
+// It gives up after a few seconds, so a window that never comes fails instead of hanging.
 class ModalDriver : public QObject
 {
 public:
@@ -71,11 +70,8 @@ public:
     {
         std::fflush(stderr);
         m_saved = dup(STDERR_FILENO);
-        QFile file(fileName);
-        file.open(QIODevice::WriteOnly | QIODevice::Truncate);
-        file.close();
-        FILE *redirected = std::freopen(fileName.toLocal8Bit().constData(), "w", stderr);
-        m_active = redirected != nullptr;
+        if (!std::freopen(fileName.toLocal8Bit().constData(), "w", stderr))
+            restore();
     }
     ~StderrCapture() { restore(); }
 
@@ -100,5 +96,4 @@ private:
 
     QString m_fileName;
     int m_saved = -1;
-    bool m_active = false;
 };

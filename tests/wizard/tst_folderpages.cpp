@@ -20,16 +20,13 @@ public:
     using InstallChooseDestinationDialog::InstallChooseDestinationDialog;
 
     QString answer;
-    QString askedCaption;
-    QString askedStartFolder;
+    QString askedCaption, askedStartFolder;
     int asked = 0;
 
 protected:
     QString chooseFolder(const QString &caption, const QString &startFolder) override
     {
-        ++asked;
-        askedCaption = caption;
-        askedStartFolder = startFolder;
+        ++asked, askedCaption = caption, askedStartFolder = startFolder;
         return answer;
     }
 };
@@ -43,8 +40,6 @@ void typeInto(QLineEdit *edit, const QString &text)
 
 } // namespace
 
-// The destination and program folder pages: the variables they write as the user
-// types or browses, and what they show when they come back.
 class TestFolderPages : public QObject
 {
     Q_OBJECT
@@ -90,12 +85,9 @@ private slots:
         QCOMPARE(expand(QStringLiteral("$(DestDir)")), defaultDestination());
         QCOMPARE(variable(QStringLiteral("DestName")), QStringLiteral("fenwick_4.52a"));
         QCOMPARE(page.browseButton()->text(), QStringLiteral("..."));
-        const auto *group = page.folderEdit()->parentWidget();
-        QVERIFY2(qobject_cast<const QGroupBox *>(group), "the field sits in its group box");
-        QCOMPARE(static_cast<const QGroupBox *>(group)->title(), QStringLiteral("Destination Folder"));
-        const QList<QLabel *> labels = page.findChildren<QLabel *>();
-        QVERIFY2(!labels.isEmpty(), "the page explains itself");
-        QCOMPARE(labels.first()->text(),
+        QCOMPARE(qobject_cast<QGroupBox *>(page.folderEdit()->parentWidget())->title(),
+                 QStringLiteral("Destination Folder"));
+        QCOMPARE(page.findChildren<QLabel *>().first()->text(),
                  QStringLiteral("Setup will install Corvane Fenwick Studio for RISC-V 4.52a in the following "
                                 "folder.<p>To install to this folder, click Next. To install to a different "
                                 "folder, click Browse and select another folder."));
@@ -111,10 +103,6 @@ private slots:
         QTest::newRow("absolute folder") << "/opt/fenwick" << "/opt/fenwick" << "fenwick" << "/opt/fenwick/bin";
         QTest::newRow("trailing separator leaves no last name")
             << "/opt/fenwick/" << "/opt/fenwick" << "" << "/opt/fenwick/bin";
-        QTest::newRow("name with spaces") << "/opt/Corvane Studio" << "/opt/Corvane Studio" << "Corvane Studio"
-                                          << "/opt/Corvane Studio/bin";
-        QTest::newRow("relative folder accepted as typed") << "tools/studio" << "tools/studio" << "studio"
-                                                           << "tools/studio/bin";
         QTest::newRow("empty field accepted") << "" << "" << "" << "/bin";
         QTest::newRow("doubled separators are cleaned when used")
             << "/opt//fenwick/./x" << "/opt/fenwick/x" << "x" << "/opt/fenwick/x/bin";
@@ -144,8 +132,6 @@ private slots:
         QTest::addColumn<QString>("destDir");
         QTest::addColumn<QString>("destName");
 
-        QTest::newRow("chosen folder replaces the field")
-            << "" << "/srv/studio" << "/srv/studio" << "/srv/studio" << "studio";
         QTest::newRow("chosen folder replaces typed text")
             << "/opt/typed" << "/srv/studio" << "/srv/studio" << "/srv/studio" << "studio";
         QTest::newRow("cancelled chooser keeps the default")
@@ -222,7 +208,6 @@ private slots:
         QTest::addColumn<QString>("folderName");
 
         QTest::newRow("two levels") << "Corvane Tools/Studio" << "Corvane Tools/Studio" << "Studio";
-        QTest::newRow("one level") << "Studio" << "Studio" << "Studio";
         QTest::newRow("trailing separator") << "Corvane/" << "Corvane" << "";
         QTest::newRow("empty") << "" << "" << "";
     }

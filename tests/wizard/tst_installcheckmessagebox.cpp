@@ -30,10 +30,9 @@ QStringList buttonTextsLeftToRight(const InstallCheckMessageBox &box)
 
 QPushButton *buttonWithText(QWidget *box, const QString &text)
 {
-    for (QPushButton *button : box->findChildren<QPushButton *>()) {
+    for (QPushButton *button : box->findChildren<QPushButton *>())
         if (button->text() == text)
             return button;
-    }
     return nullptr;
 }
 
@@ -44,239 +43,210 @@ class TestInstallCheckMessageBox : public QObject
     Q_OBJECT
 
 private slots:
-    void init();
-    void cleanup();
+    void init()
+    {
+        setVariable(QStringLiteral("Product"), QStringLiteral("Corvane Fenwick Studio for RISC-V"));
+        setVariable(QStringLiteral("Version"), QStringLiteral("4.52a"));
+        UnattendedRun::setActive(false);
+    }
 
-    void buttonsInBitOrder_data();
-    void buttonsInBitOrder();
-    void defaultButtonTakesFocus_data();
-    void defaultButtonTakesFocus();
-    void answerIsTheButtonPressed_data();
-    void answerIsTheButtonPressed();
-    void closingWithoutAButton_data();
-    void closingWithoutAButton();
-    void boxShowsExpandedTexts();
-    void unattendedAnswers_data();
-    void unattendedAnswers();
-    void plainText_data();
-    void plainText();
+    void cleanup()
+    {
+        UnattendedRun::setActive(false);
+    }
+
+    void buttonsInBitOrder_data()
+    {
+        QTest::addColumn<int>("buttons");
+        QTest::addColumn<QStringList>("texts");
+
+        QTest::newRow("to-All question 307")
+            << 307 << QStringList{"&Yes", "Yes to &All", "&No", "No to A&ll", "&Cancel"};
+        QTest::newRow("every button")
+            << 511
+            << QStringList{"&Yes", "Yes to &All", "&OK", "&Retry", "&No", "No to A&ll",
+                           "&Ignore", "I&gnore All", "&Cancel"};
+        QTest::newRow("bits above the table are ignored") << (512 | 16) << QStringList{"&No"};
+    }
+
+    void buttonsInBitOrder()
+    {
+        QFETCH(int, buttons);
+        QFETCH(QStringList, texts);
+
+        InstallCheckMessageBox box(QStringLiteral("Heading"), QStringLiteral("Message"), buttons, 1);
+        box.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&box));
+        QCOMPARE(buttonTextsLeftToRight(box), texts);
+    }
+
+    void defaultButtonTakesFocus_data()
+    {
+        QTest::addColumn<int>("buttons");
+        QTest::addColumn<int>("defaultButton");
+        QTest::addColumn<QString>("expectedDefault");
+
+        QTest::newRow("no of yes/no") << 17 << 16 << "&No";
+        QTest::newRow("no to all of 307") << 307 << 32 << "No to A&ll";
+        QTest::newRow("default not offered") << 17 << 256 << "";
+    }
+
+    void defaultButtonTakesFocus()
+    {
+        QFETCH(int, buttons);
+        QFETCH(int, defaultButton);
+        QFETCH(QString, expectedDefault);
+
+        InstallCheckMessageBox box(QStringLiteral("Heading"), QStringLiteral("Message"), buttons,
+                                   defaultButton);
+        QStringList defaults;
+        for (const QPushButton *button : box.findChildren<QPushButton *>())
+            if (button->isDefault())
+                defaults << button->text();
+        QCOMPARE(defaults, expectedDefault.isEmpty() ? QStringList() : QStringList{expectedDefault});
+        if (!expectedDefault.isEmpty())
+            QVERIFY2(box.focusWidget() == buttonWithText(&box, expectedDefault),
+                     "the default button must hold the focus");
+    }
+
+    void answerIsTheButtonPressed_data()
+    {
+        QTest::addColumn<int>("buttons");
+        QTest::addColumn<QString>("pressed");
+        QTest::addColumn<int>("answer");
+
+        QTest::newRow("yes") << 511 << "&Yes" << 1;
+        QTest::newRow("yes to all") << 511 << "Yes to &All" << 2;
+        QTest::newRow("ok") << 511 << "&OK" << 4;
+        QTest::newRow("retry") << 511 << "&Retry" << 8;
+        QTest::newRow("no") << 511 << "&No" << 16;
+        QTest::newRow("no to all") << 511 << "No to A&ll" << 32;
+        QTest::newRow("ignore") << 511 << "&Ignore" << 64;
+        QTest::newRow("ignore all") << 511 << "I&gnore All" << 128;
+        QTest::newRow("cancel") << 511 << "&Cancel" << 256;
+        QTest::newRow("no in the to-All question") << 307 << "&No" << 16;
+    }
+
+    void answerIsTheButtonPressed()
+    {
+        QFETCH(int, buttons);
+        QFETCH(QString, pressed);
+        QFETCH(int, answer);
+
+        QString objectName;
+        ModalDriver driver([&](QWidget *box) {
+            objectName = box->objectName();
+            if (QPushButton *button = buttonWithText(box, pressed))
+                QTest::mouseClick(button, Qt::LeftButton);
+            else
+                static_cast<QDialog *>(box)->done(-1);
+        });
+        const int result = InstallCheckMessageBox::exec(QStringLiteral("Question"),
+                                                        QStringLiteral("Go on?"), buttons, 1);
+        QVERIFY2(driver.acted(), "the box never came up");
+        QCOMPARE(objectName, QStringLiteral("install-check-message-box"));
+        QCOMPARE(result, answer);
+    }
+
+    void closingWithoutAButton_data()
+    {
+        QTest::addColumn<int>("buttons");
+        QTest::addColumn<int>("answer");
+
+        QTest::newRow("cancel offered") << 307 << 256;
+        QTest::newRow("yes/no answers no") << 17 << 16;
+        QTest::newRow("lone ok") << 4 << 4;
+    }
+
+    void closingWithoutAButton()
+    {
+        QFETCH(int, buttons);
+        QFETCH(int, answer);
+
+        ModalDriver driver([](QWidget *box) { QTest::keyClick(box, Qt::Key_Escape); });
+        const int result = InstallCheckMessageBox::exec(QStringLiteral("Question"),
+                                                        QStringLiteral("Go on?"), buttons, 1);
+        QVERIFY2(driver.acted(), "the box never came up");
+        QCOMPARE(result, answer);
+    }
+
+    void boxShowsExpandedTexts()
+    {
+        InstallCheckMessageBox box(QStringLiteral("$(Product) Installation Failed"),
+                                   QStringLiteral("<p>Version $(Version) failed.</p>"), 17, 1);
+        QCOMPARE(box.windowTitle(), QStringLiteral("Corvane Fenwick Studio for RISC-V 4.52a Setup"));
+        QStringList texts;
+        for (const QLabel *label : box.findChildren<QLabel *>())
+            if (!label->text().isEmpty())
+                texts << label->text();
+        QCOMPARE(texts, (QStringList{"Corvane Fenwick Studio for RISC-V Installation Failed",
+                                     "<p>Version 4.52a failed.</p>"}));
+        QVERIFY2(box.isModal(), "the box must be modal");
+    }
+
+    void unattendedAnswers_data()
+    {
+        QTest::addColumn<int>("buttons");
+        QTest::addColumn<int>("defaultButton");
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<QString>("heading");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QByteArray>("written");
+
+        QTest::newRow("cancel offered wins over the default")
+            << 307 << 1 << 256 << "Overwrite File" << "<p>Replace <b>a.txt</b>?"
+            << QByteArray("Overwrite File\nReplace a.txt?\n");
+        QTest::newRow("yes/no answers the default")
+            << 17 << 1 << 1 << "$(Product) Installation Failed"
+            << "<p>The installation of the X component has failed.</p><p>Disk full.</p>"
+            << QByteArray("Corvane Fenwick Studio for RISC-V Installation Failed\n"
+                          "The installation of the X component has failed.\nDisk full.\n");
+        QTest::newRow("line breaks and entities")
+            << 17 << 16 << 16 << "Question" << "a &lt; b<br>c &amp; d"
+            << QByteArray("Question\na < b\nc & d\n");
+    }
+
+    void unattendedAnswers()
+    {
+        QFETCH(int, buttons);
+        QFETCH(int, defaultButton);
+        QFETCH(int, answer);
+        QFETCH(QString, heading);
+        QFETCH(QString, message);
+        QFETCH(QByteArray, written);
+
+        QTemporaryDir folder;
+        QVERIFY(folder.isValid());
+        UnattendedRun::setActive(true);
+        // Should a box come up anyway, close it so the failure shows instead of a hang.
+        ModalDriver guard([](QWidget *box) { static_cast<QDialog *>(box)->done(-1); });
+        StderrCapture capture(folder.filePath(QStringLiteral("stderr.txt")));
+        const int result = InstallCheckMessageBox::exec(heading, message, buttons, defaultButton);
+        const QByteArray text = capture.text();
+        QVERIFY2(!guard.acted(), "nothing may be shown in an unattended run");
+        QCOMPARE(result, answer);
+        QCOMPARE(text, written);
+    }
+
+    void plainText_data()
+    {
+        QTest::addColumn<QString>("richText");
+        QTest::addColumn<QString>("plain");
+
+        QTest::newRow("paragraphs") << "<p>One</p><p>Two</p>" << "One\nTwo";
+        QTest::newRow("upper-case and attributes") << "<P align=\"center\">A<BR/>B" << "A\nB";
+        QTest::newRow("inline tags go") << "<b>bold</b> and <i>it</i>" << "bold and it";
+        QTest::newRow("escaped ampersand stays literal") << "&amp;lt;" << "&lt;";
+        QTest::newRow("pre tag is not a paragraph") << "<pre>x</pre>" << "x";
+    }
+
+    void plainText()
+    {
+        QFETCH(QString, richText);
+        QFETCH(QString, plain);
+        QCOMPARE(UnattendedRun::plainText(richText), plain);
+    }
 };
-
-void TestInstallCheckMessageBox::init()
-{
-    setVariable(QStringLiteral("Product"), QStringLiteral("Corvane Fenwick Studio for RISC-V"));
-    setVariable(QStringLiteral("Version"), QStringLiteral("4.52a"));
-    UnattendedRun::setActive(false);
-}
-
-void TestInstallCheckMessageBox::cleanup()
-{
-    UnattendedRun::setActive(false);
-}
-
-void TestInstallCheckMessageBox::buttonsInBitOrder_data()
-{
-    QTest::addColumn<int>("buttons");
-    QTest::addColumn<QStringList>("texts");
-
-    QTest::newRow("to-All question 307")
-        << 307 << QStringList{"&Yes", "Yes to &All", "&No", "No to A&ll", "&Cancel"};
-    QTest::newRow("every button")
-        << 511
-        << QStringList{"&Yes", "Yes to &All", "&OK", "&Retry", "&No", "No to A&ll",
-                       "&Ignore", "I&gnore All", "&Cancel"};
-    QTest::newRow("yes and no") << 17 << QStringList{"&Yes", "&No"};
-    QTest::newRow("retry, ignore, cancel") << (8 | 64 | 256)
-                                           << QStringList{"&Retry", "&Ignore", "&Cancel"};
-    QTest::newRow("ok alone") << 4 << QStringList{"&OK"};
-    QTest::newRow("bits above the table are ignored") << (512 | 16) << QStringList{"&No"};
-}
-
-void TestInstallCheckMessageBox::buttonsInBitOrder()
-{
-    QFETCH(int, buttons);
-    QFETCH(QStringList, texts);
-
-    InstallCheckMessageBox box(QStringLiteral("Heading"), QStringLiteral("Message"), buttons, 1);
-    box.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&box));
-    QCOMPARE(buttonTextsLeftToRight(box), texts);
-}
-
-void TestInstallCheckMessageBox::defaultButtonTakesFocus_data()
-{
-    QTest::addColumn<int>("buttons");
-    QTest::addColumn<int>("defaultButton");
-    QTest::addColumn<QString>("expectedDefault");
-
-    QTest::newRow("yes of yes/no") << 17 << 1 << "&Yes";
-    QTest::newRow("no of yes/no") << 17 << 16 << "&No";
-    QTest::newRow("cancel of 307") << 307 << 256 << "&Cancel";
-    QTest::newRow("no to all of 307") << 307 << 32 << "No to A&ll";
-    QTest::newRow("default not offered") << 17 << 256 << "";
-}
-
-void TestInstallCheckMessageBox::defaultButtonTakesFocus()
-{
-    QFETCH(int, buttons);
-    QFETCH(int, defaultButton);
-    QFETCH(QString, expectedDefault);
-
-    InstallCheckMessageBox box(QStringLiteral("Heading"), QStringLiteral("Message"), buttons,
-                               defaultButton);
-    QStringList defaults;
-    for (const QPushButton *button : box.findChildren<QPushButton *>()) {
-        if (button->isDefault())
-            defaults << button->text();
-    }
-    QCOMPARE(defaults, expectedDefault.isEmpty() ? QStringList() : QStringList{expectedDefault});
-    if (!expectedDefault.isEmpty())
-        QVERIFY2(box.focusWidget() == buttonWithText(&box, expectedDefault),
-                 "the default button must hold the focus");
-}
-
-void TestInstallCheckMessageBox::answerIsTheButtonPressed_data()
-{
-    QTest::addColumn<int>("buttons");
-    QTest::addColumn<QString>("pressed");
-    QTest::addColumn<int>("answer");
-
-    QTest::newRow("yes") << 511 << "&Yes" << 1;
-    QTest::newRow("yes to all") << 511 << "Yes to &All" << 2;
-    QTest::newRow("ok") << 511 << "&OK" << 4;
-    QTest::newRow("retry") << 511 << "&Retry" << 8;
-    QTest::newRow("no") << 511 << "&No" << 16;
-    QTest::newRow("no to all") << 511 << "No to A&ll" << 32;
-    QTest::newRow("ignore") << 511 << "&Ignore" << 64;
-    QTest::newRow("ignore all") << 511 << "I&gnore All" << 128;
-    QTest::newRow("cancel") << 511 << "&Cancel" << 256;
-    QTest::newRow("no in the to-All question") << 307 << "&No" << 16;
-}
-
-void TestInstallCheckMessageBox::answerIsTheButtonPressed()
-{
-    QFETCH(int, buttons);
-    QFETCH(QString, pressed);
-    QFETCH(int, answer);
-
-    QString objectName;
-    ModalDriver driver([&](QWidget *box) {
-        objectName = box->objectName();
-        if (QPushButton *button = buttonWithText(box, pressed))
-            QTest::mouseClick(button, Qt::LeftButton);
-        else
-            static_cast<QDialog *>(box)->done(-1);
-    });
-    const int result = InstallCheckMessageBox::exec(QStringLiteral("Question"),
-                                                    QStringLiteral("Go on?"), buttons, 1);
-    QVERIFY2(driver.acted(), "the box never came up");
-    QCOMPARE(objectName, QStringLiteral("install-check-message-box"));
-    QCOMPARE(result, answer);
-}
-
-void TestInstallCheckMessageBox::closingWithoutAButton_data()
-{
-    QTest::addColumn<int>("buttons");
-    QTest::addColumn<int>("answer");
-
-    QTest::newRow("cancel offered") << 307 << 256;
-    QTest::newRow("retry/ignore/cancel") << (8 | 64 | 256) << 256;
-    QTest::newRow("yes/no answers no") << 17 << 16;
-    QTest::newRow("lone ok") << 4 << 4;
-}
-
-void TestInstallCheckMessageBox::closingWithoutAButton()
-{
-    QFETCH(int, buttons);
-    QFETCH(int, answer);
-
-    ModalDriver driver([](QWidget *box) { QTest::keyClick(box, Qt::Key_Escape); });
-    const int result = InstallCheckMessageBox::exec(QStringLiteral("Question"),
-                                                    QStringLiteral("Go on?"), buttons, 1);
-    QVERIFY2(driver.acted(), "the box never came up");
-    QCOMPARE(result, answer);
-}
-
-void TestInstallCheckMessageBox::boxShowsExpandedTexts()
-{
-    InstallCheckMessageBox box(QStringLiteral("$(Product) Installation Failed"),
-                               QStringLiteral("<p>Version $(Version) failed.</p>"), 17, 1);
-    QCOMPARE(box.windowTitle(), QStringLiteral("Corvane Fenwick Studio for RISC-V 4.52a Setup"));
-    QStringList texts;
-    for (const QLabel *label : box.findChildren<QLabel *>()) {
-        if (!label->text().isEmpty())
-            texts << label->text();
-    }
-    QCOMPARE(texts, (QStringList{"Corvane Fenwick Studio for RISC-V Installation Failed",
-                                 "<p>Version 4.52a failed.</p>"}));
-    QVERIFY2(box.isModal(), "the box must be modal");
-}
-
-void TestInstallCheckMessageBox::unattendedAnswers_data()
-{
-    QTest::addColumn<int>("buttons");
-    QTest::addColumn<int>("defaultButton");
-    QTest::addColumn<int>("answer");
-    QTest::addColumn<QString>("heading");
-    QTest::addColumn<QString>("message");
-    QTest::addColumn<QByteArray>("written");
-
-    QTest::newRow("cancel offered wins over the default")
-        << 307 << 1 << 256 << "Overwrite File" << "<p>Replace <b>a.txt</b>?"
-        << QByteArray("Overwrite File\nReplace a.txt?\n");
-    QTest::newRow("yes/no answers the default")
-        << 17 << 1 << 1 << "$(Product) Installation Failed"
-        << "<p>The installation of the X component has failed.</p><p>Disk full.</p>"
-        << QByteArray("Corvane Fenwick Studio for RISC-V Installation Failed\n"
-                      "The installation of the X component has failed.\nDisk full.\n");
-    QTest::newRow("lone ok") << 4 << 4 << 4 << "Installation Error" << "Cannot create folder /x"
-                             << QByteArray("Installation Error\nCannot create folder /x\n");
-    QTest::newRow("line breaks and entities")
-        << 17 << 16 << 16 << "Question" << "a &lt; b<br>c &amp; d"
-        << QByteArray("Question\na < b\nc & d\n");
-}
-
-void TestInstallCheckMessageBox::unattendedAnswers()
-{
-    QFETCH(int, buttons);
-    QFETCH(int, defaultButton);
-    QFETCH(int, answer);
-    QFETCH(QString, heading);
-    QFETCH(QString, message);
-    QFETCH(QByteArray, written);
-
-    QTemporaryDir folder;
-    QVERIFY(folder.isValid());
-    UnattendedRun::setActive(true);
-    // Should a box come up anyway, close it so the failure shows instead of a hang.
-    ModalDriver guard([](QWidget *box) { static_cast<QDialog *>(box)->done(-1); });
-    StderrCapture capture(folder.filePath(QStringLiteral("stderr.txt")));
-    const int result = InstallCheckMessageBox::exec(heading, message, buttons, defaultButton);
-    const QByteArray text = capture.text();
-    QVERIFY2(!guard.acted(), "nothing may be shown in an unattended run");
-    QCOMPARE(result, answer);
-    QCOMPARE(text, written);
-}
-
-void TestInstallCheckMessageBox::plainText_data()
-{
-    QTest::addColumn<QString>("richText");
-    QTest::addColumn<QString>("plain");
-
-    QTest::newRow("paragraphs") << "<p>One</p><p>Two</p>" << "One\nTwo";
-    QTest::newRow("upper-case and attributes") << "<P align=\"center\">A<BR/>B" << "A\nB";
-    QTest::newRow("inline tags go") << "<b>bold</b> and <i>it</i>" << "bold and it";
-    QTest::newRow("escaped ampersand stays literal") << "&amp;lt;" << "&lt;";
-    QTest::newRow("no tags") << "plain" << "plain";
-    QTest::newRow("pre tag is not a paragraph") << "<pre>x</pre>" << "x";
-}
-
-void TestInstallCheckMessageBox::plainText()
-{
-    QFETCH(QString, richText);
-    QFETCH(QString, plain);
-    QCOMPARE(UnattendedRun::plainText(richText), plain);
-}
 
 QTEST_MAIN(TestInstallCheckMessageBox)
 #include "tst_installcheckmessagebox.moc"

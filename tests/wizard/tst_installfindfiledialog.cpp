@@ -23,19 +23,17 @@ namespace {
 QStringList labelTexts(const QWidget &dialog)
 {
     QStringList texts;
-    for (const QLabel *label : dialog.findChildren<QLabel *>()) {
+    for (const QLabel *label : dialog.findChildren<QLabel *>())
         if (!label->text().isEmpty())
             texts << label->text();
-    }
     return texts;
 }
 
 QPushButton *buttonWithText(QWidget *dialog, const QString &text)
 {
-    for (QPushButton *button : dialog->findChildren<QPushButton *>()) {
+    for (QPushButton *button : dialog->findChildren<QPushButton *>())
         if (button->text() == text)
             return button;
-    }
     return nullptr;
 }
 
@@ -45,273 +43,241 @@ class TestInstallFindFileDialog : public QObject
 {
     Q_OBJECT
 
-private slots:
-    void init();
-    void cleanup();
-
-    void formFollowsTheMissingPath_data();
-    void formFollowsTheMissingPath();
-    void typingStoresTheAnswer_data();
-    void typingStoresTheAnswer();
-    void openingKeepsTheVariableAsWritten();
-    void buttonsEndTheDialog_data();
-    void buttonsEndTheDialog();
-    void browsing_data();
-    void browsing();
-    void unattendedRunAnswersCancel();
-
-private:
     std::unique_ptr<QTemporaryDir> m_folder;
-};
 
-void TestInstallFindFileDialog::init()
-{
-    m_folder = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_folder->isValid());
-    QVERIFY(QDir(m_folder->path()).mkpath(QStringLiteral("source/data")));
-    QVERIFY(QDir(m_folder->path()).mkpath(QStringLiteral("product")));
-    setVariable(QStringLiteral("Product"), QStringLiteral("Fenwick Studio"));
-    setVariable(QStringLiteral("Version"), QStringLiteral("4.52a"));
-    setVariable(QStringLiteral("Base"), m_folder->path());
-    setPathVariable(QStringLiteral("SrcDir"), QStringLiteral("$(Base)/source"));
-    setPathVariable(QStringLiteral("DestDir"), QStringLiteral("$(Base)/product"));
-    setVariable(QStringLiteral("SrcDirectory"), QStringLiteral("$(Base)/elsewhere"));
-    UnattendedRun::setActive(false);
-}
-
-void TestInstallFindFileDialog::cleanup()
-{
-    UnattendedRun::setActive(false);
-    m_folder.reset();
-}
-
-void TestInstallFindFileDialog::formFollowsTheMissingPath_data()
-{
-    QTest::addColumn<QString>("path");
-    QTest::addColumn<int>("kind");
-    QTest::addColumn<QString>("title");
-    QTest::addColumn<QString>("message");
-    QTest::addColumn<QString>("instruction");
-    QTest::addColumn<QString>("lineEdit");
-
-    const QString srcInstruction = QStringLiteral(
-        "Please locate the 'Fenwick Studio 4.52a' installation folder\nand then click OK to "
-        "continue. Click Cancel to terminate installation.");
-    const QString destInstruction = QStringLiteral(
-        "Please locate the 'Fenwick Studio 4.52a' folder\nand then click OK to continue. Click "
-        "Cancel to terminate installation.");
-    QTest::newRow("missing file below the installation folder")
-        << "$(SrcDir)/data/payload.bin" << 1 << "Locate Installation Folder"
-        << "<p>Cannot find the file named:<p>@/source/data/payload.bin" << srcInstruction
-        << "@/source";
-    QTest::newRow("existing folder is named a directory")
-        << "$(SrcDir)/data" << 1 << "Locate Installation Folder"
-        << "<p>Cannot find the directory named:<p>@/source/data" << srcInstruction << "@/source";
-    QTest::newRow("installation folder wins over product folder")
-        << "$(SrcDir)/$(DestDir)" << 1 << "Locate Installation Folder"
-        << "<p>Cannot find the file named:<p>@/source@/product" << srcInstruction << "@/source";
-    QTest::newRow("product folder")
-        << "$(DestDir)/bin/studio" << 2 << "Locate Fenwick Studio Folder"
-        << "<p>Cannot find the file named:<p>@/product/bin/studio" << destInstruction
-        << "@/product";
-    QTest::newRow("any other file")
-        << "$(Base)/lib/./libcore.so" << 0 << "Locate File"
-        << "<p>Cannot find the file named:<p>@/lib/libcore.so"
-        << "<p>Please locate the libcore.so file and then click OK to continue. Click Cancel to "
-           "terminate installation."
-        << "@/lib/./libcore.so";
-    QTest::newRow("a longer name is not the installation folder")
-        << "$(SrcDirectory)/x.dat" << 0 << "Locate File"
-        << "<p>Cannot find the file named:<p>@/elsewhere/x.dat"
-        << "<p>Please locate the x.dat file and then click OK to continue. Click Cancel to "
-           "terminate installation."
-        << "@/elsewhere/x.dat";
-    QTest::newRow("names are case-sensitive")
-        << "/opt/$(srcdir)/y.dat" << 0 << "Locate File"
-        << "<p>Cannot find the file named:<p>/opt/$(srcdir)/y.dat"
-        << "<p>Please locate the y.dat file and then click OK to continue. Click Cancel to "
-           "terminate installation."
-        << "/opt/$(srcdir)/y.dat";
-}
-
-void TestInstallFindFileDialog::formFollowsTheMissingPath()
-{
-    QFETCH(QString, path);
-    QFETCH(int, kind);
-    QFETCH(QString, title);
-    QFETCH(QString, message);
-    QFETCH(QString, instruction);
-    QFETCH(QString, lineEdit);
-
-    const QString base = m_folder->path();
-    InstallFindFileDialog dialog(nullptr, path);
-    QCOMPARE(dialog.objectName(), QStringLiteral("install-get-source-directory-dialog"));
-    QCOMPARE(dialog.kind(), kind);
-    QCOMPARE(dialog.windowTitle(), title);
-    QCOMPARE(labelTexts(dialog), (QStringList{message.replace(QLatin1Char('@'), base), instruction}));
-    QCOMPARE(dialog.pathEdit()->text(), lineEdit.replace(QLatin1Char('@'), base));
-    QVERIFY2(dialog.isModal(), "the dialog must be modal");
-    QPushButton *ok = buttonWithText(&dialog, QStringLiteral("&OK"));
-    QVERIFY2(ok && ok->isDefault(), "OK is the default button");
-    QVERIFY2(buttonWithText(&dialog, QStringLiteral("&Cancel")), "Cancel is offered");
-}
-
-void TestInstallFindFileDialog::typingStoresTheAnswer_data()
-{
-    QTest::addColumn<QString>("path");
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<QString>("srcDir");
-    QTest::addColumn<QString>("destDir");
-    QTest::addColumn<QString>("located");
-
-    QTest::newRow("installation folder goes to SrcDir")
-        << "$(SrcDir)/payload.bin" << "/media/cd" << "/media/cd" << "@/product" << "";
-    QTest::newRow("product folder goes to DestDir")
-        << "$(DestDir)/bin" << "/opt/studio" << "@/source" << "/opt/studio" << "";
-    QTest::newRow("a file is kept by the dialog")
-        << "/opt/lib/libcore.so" << "/usr/lib/libcore.so" << "@/source" << "@/product"
-        << "/usr/lib/libcore.so";
-}
-
-void TestInstallFindFileDialog::typingStoresTheAnswer()
-{
-    QFETCH(QString, path);
-    QFETCH(QString, typed);
-    QFETCH(QString, srcDir);
-    QFETCH(QString, destDir);
-    QFETCH(QString, located);
-
-    const QString base = m_folder->path();
-    InstallFindFileDialog dialog(nullptr, path);
-    dialog.show();
-    dialog.pathEdit()->selectAll();
-    QTest::keyClicks(dialog.pathEdit(), typed);
-    QCOMPARE(expand(QStringLiteral("$(SrcDir)")), srcDir.replace(QLatin1Char('@'), base));
-    QCOMPARE(expand(QStringLiteral("$(DestDir)")), destDir.replace(QLatin1Char('@'), base));
-    if (!located.isEmpty())
-        QCOMPARE(dialog.locatedPath(), located);
-}
-
-void TestInstallFindFileDialog::openingKeepsTheVariableAsWritten()
-{
-    // Opening and cancelling must not flatten a variable that refers to others.
-    InstallFindFileDialog source(nullptr, QStringLiteral("$(SrcDir)/x"));
-    InstallFindFileDialog product(nullptr, QStringLiteral("$(DestDir)/x"));
-    QCOMPARE(variable(QStringLiteral("SrcDir")), QStringLiteral("$(Base)/source"));
-    QCOMPARE(variable(QStringLiteral("DestDir")), QStringLiteral("$(Base)/product"));
-    QCOMPARE(InstallFindFileDialog(nullptr, QStringLiteral("/a/b.txt")).locatedPath(),
-             QStringLiteral("/a/b.txt"));
-}
-
-void TestInstallFindFileDialog::buttonsEndTheDialog_data()
-{
-    QTest::addColumn<QString>("action");
-    QTest::addColumn<int>("result");
-
-    QTest::newRow("ok") << "&OK" << 1;
-    QTest::newRow("cancel") << "&Cancel" << 0;
-    QTest::newRow("escape") << "escape" << 0;
-    QTest::newRow("return presses OK") << "return" << 1;
-}
-
-void TestInstallFindFileDialog::buttonsEndTheDialog()
-{
-    QFETCH(QString, action);
-    QFETCH(int, result);
-
-    InstallFindFileDialog dialog(nullptr, QStringLiteral("$(SrcDir)/payload.bin"));
-    ModalDriver driver([&](QWidget *modal) {
-        if (action == "escape")
-            QTest::keyClick(modal, Qt::Key_Escape);
-        else if (action == "return")
-            QTest::keyClick(modal, Qt::Key_Return);
-        else if (QPushButton *button = buttonWithText(modal, action))
-            QTest::mouseClick(button, Qt::LeftButton);
-    });
-    QCOMPARE(dialog.exec(), result);
-    QVERIFY2(driver.acted(), "the dialog never came up");
-}
-
-void TestInstallFindFileDialog::browsing_data()
-{
-    QTest::addColumn<QString>("path");
-    QTest::addColumn<QString>("choice"); // relative to the temporary folder; empty cancels
-    QTest::addColumn<QString>("caption");
-    QTest::addColumn<QString>("srcDir");
-    QTest::addColumn<QString>("located");
-
-    QTest::newRow("installation folder chosen")
-        << "$(SrcDir)/payload.bin" << "source/data" << "Please locate installation folder."
-        << "@/source/data" << "";
-    QTest::newRow("installation folder chooser cancelled")
-        << "$(SrcDir)/payload.bin" << "" << "Please locate installation folder." << "@/source"
-        << "";
-    QTest::newRow("file chosen")
-        << "$(Base)/lib/libcore.so" << "source/data/libcore.so"
-        << "Please locate Fenwick Studio folder." << "@/source" << "@/source/data/libcore.so";
-}
-
-void TestInstallFindFileDialog::browsing()
-{
-    QFETCH(QString, path);
-    QFETCH(QString, choice);
-    QFETCH(QString, caption);
-    QFETCH(QString, srcDir);
-    QFETCH(QString, located);
-
-    const QString base = m_folder->path();
-    if (choice.endsWith(QLatin1String(".so"))) {
-        QFile file(m_folder->filePath(choice));
-        QVERIFY(file.open(QIODevice::WriteOnly));
+private slots:
+    void init()
+    {
+        m_folder = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_folder->isValid());
+        QVERIFY(QDir(m_folder->path()).mkpath(QStringLiteral("source/data")));
+        QVERIFY(QDir(m_folder->path()).mkpath(QStringLiteral("product")));
+        setVariable(QStringLiteral("Product"), QStringLiteral("Fenwick Studio"));
+        setVariable(QStringLiteral("Version"), QStringLiteral("4.52a"));
+        setVariable(QStringLiteral("Base"), m_folder->path());
+        setPathVariable(QStringLiteral("SrcDir"), QStringLiteral("$(Base)/source"));
+        setPathVariable(QStringLiteral("DestDir"), QStringLiteral("$(Base)/product"));
+        setVariable(QStringLiteral("SrcDirectory"), QStringLiteral("$(Base)/elsewhere"));
+        UnattendedRun::setActive(false);
     }
-    // The widget chooser can be driven from here; a desktop's own chooser cannot.
-    QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
-    InstallFindFileDialog dialog(nullptr, path);
-    const QString before = dialog.pathEdit()->text();
-    dialog.show();
-    QString shownCaption;
-    ModalDriver driver(
-        [&](QWidget *modal) {
-            auto *chooser = qobject_cast<QFileDialog *>(modal);
-            if (!chooser) {
-                static_cast<QDialog *>(modal)->reject();
-                return;
-            }
-            shownCaption = chooser->windowTitle();
-            if (choice.isEmpty()) {
-                chooser->reject();
-                return;
-            }
-            chooser->selectFile(m_folder->filePath(choice));
-            static_cast<QDialog *>(chooser)->accept(); // the chooser's own accept checks the choice
-        },
-        &dialog);
-    dialog.findChild<QToolButton *>()->click();
-    QVERIFY2(driver.acted(), "no chooser came up");
-    QCOMPARE(shownCaption, caption);
-    QCOMPARE(expand(QStringLiteral("$(SrcDir)")), srcDir.replace(QLatin1Char('@'), base));
-    if (choice.isEmpty())
-        QCOMPARE(dialog.pathEdit()->text(), before);
-    else
-        QCOMPARE(dialog.pathEdit()->text(), m_folder->filePath(choice));
-    if (!located.isEmpty())
-        QCOMPARE(dialog.locatedPath(), located.replace(QLatin1Char('@'), base));
-}
 
-void TestInstallFindFileDialog::unattendedRunAnswersCancel()
-{
-    UnattendedRun::setActive(true);
-    InstallFindFileDialog dialog(nullptr, QStringLiteral("$(SrcDir)/payload.bin"));
-    ModalDriver guard([](QWidget *modal) { static_cast<QDialog *>(modal)->done(1); });
-    StderrCapture capture(m_folder->filePath(QStringLiteral("stderr.txt")));
-    const int result = dialog.exec();
-    const QByteArray written = capture.text();
-    QVERIFY2(!guard.acted(), "nothing may be shown in an unattended run");
-    QCOMPARE(result, 0);
-    QCOMPARE(written, QStringLiteral("Locate Installation Folder\nCannot find the file named:\n%1/source/payload.bin\n")
-                          .arg(m_folder->path())
-                          .toLocal8Bit());
-}
+    void cleanup()
+    {
+        UnattendedRun::setActive(false);
+        m_folder.reset();
+    }
+
+    void formFollowsTheMissingPath_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("instruction");
+        QTest::addColumn<QString>("lineEdit");
+
+        const QString srcInstruction = QStringLiteral(
+            "Please locate the 'Fenwick Studio 4.52a' installation folder\nand then click OK to "
+            "continue. Click Cancel to terminate installation.");
+        const QString destInstruction = QStringLiteral(
+            "Please locate the 'Fenwick Studio 4.52a' folder\nand then click OK to continue. Click "
+            "Cancel to terminate installation.");
+        const auto other = [](const char *name) {
+            return QStringLiteral("<p>Please locate the %1 file and then click OK to continue. Click Cancel to "
+                                  "terminate installation.").arg(QLatin1String(name));
+        };
+        const QString missing = QStringLiteral("<p>Cannot find the file named:<p>");
+        QTest::newRow("missing file below the installation folder") << "$(SrcDir)/data/payload.bin" << 1
+            << "Locate Installation Folder" << missing + "@/source/data/payload.bin" << srcInstruction << "@/source";
+        QTest::newRow("existing folder is named a directory") << "$(SrcDir)/data" << 1 << "Locate Installation Folder"
+            << "<p>Cannot find the directory named:<p>@/source/data" << srcInstruction << "@/source";
+        QTest::newRow("installation folder wins over product folder") << "$(SrcDir)/$(DestDir)" << 1
+            << "Locate Installation Folder" << missing + "@/source@/product" << srcInstruction << "@/source";
+        QTest::newRow("product folder") << "$(DestDir)/bin/studio" << 2 << "Locate Fenwick Studio Folder"
+            << missing + "@/product/bin/studio" << destInstruction << "@/product";
+        QTest::newRow("any other file") << "$(Base)/lib/./libcore.so" << 0 << "Locate File"
+            << missing + "@/lib/libcore.so" << other("libcore.so") << "@/lib/./libcore.so";
+        QTest::newRow("a longer name is not the installation folder") << "$(SrcDirectory)/x.dat" << 0 << "Locate File"
+            << missing + "@/elsewhere/x.dat" << other("x.dat") << "@/elsewhere/x.dat";
+        QTest::newRow("names are case-sensitive") << "/opt/$(srcdir)/y.dat" << 0 << "Locate File"
+            << missing + "/opt/$(srcdir)/y.dat" << other("y.dat") << "/opt/$(srcdir)/y.dat";
+    }
+
+    void formFollowsTheMissingPath()
+    {
+        QFETCH(QString, path);
+        QFETCH(int, kind);
+        QFETCH(QString, title);
+        QFETCH(QString, message);
+        QFETCH(QString, instruction);
+        QFETCH(QString, lineEdit);
+
+        const QString base = m_folder->path();
+        InstallFindFileDialog dialog(nullptr, path);
+        QCOMPARE(dialog.objectName(), QStringLiteral("install-get-source-directory-dialog"));
+        QCOMPARE(dialog.kind(), kind);
+        QCOMPARE(dialog.windowTitle(), title);
+        QCOMPARE(labelTexts(dialog), (QStringList{message.replace(QLatin1Char('@'), base), instruction}));
+        QCOMPARE(dialog.pathEdit()->text(), lineEdit.replace(QLatin1Char('@'), base));
+        QVERIFY(dialog.isModal());
+        QPushButton *ok = buttonWithText(&dialog, QStringLiteral("&OK"));
+        QVERIFY(ok && ok->isDefault() && buttonWithText(&dialog, QStringLiteral("&Cancel")));
+    }
+
+    void typingStoresTheAnswer_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("srcDir");
+        QTest::addColumn<QString>("destDir");
+        QTest::addColumn<QString>("located");
+
+        QTest::newRow("installation folder goes to SrcDir")
+            << "$(SrcDir)/payload.bin" << "/media/cd" << "/media/cd" << "@/product" << "";
+        QTest::newRow("product folder goes to DestDir")
+            << "$(DestDir)/bin" << "/opt/studio" << "@/source" << "/opt/studio" << "";
+        QTest::newRow("a file is kept by the dialog")
+            << "/opt/lib/libcore.so" << "/usr/lib/libcore.so" << "@/source" << "@/product"
+            << "/usr/lib/libcore.so";
+    }
+
+    void typingStoresTheAnswer()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, typed);
+        QFETCH(QString, srcDir);
+        QFETCH(QString, destDir);
+        QFETCH(QString, located);
+
+        const QString base = m_folder->path();
+        InstallFindFileDialog dialog(nullptr, path);
+        dialog.show();
+        dialog.pathEdit()->selectAll();
+        QTest::keyClicks(dialog.pathEdit(), typed);
+        QCOMPARE(expand(QStringLiteral("$(SrcDir)")), srcDir.replace(QLatin1Char('@'), base));
+        QCOMPARE(expand(QStringLiteral("$(DestDir)")), destDir.replace(QLatin1Char('@'), base));
+        if (!located.isEmpty())
+            QCOMPARE(dialog.locatedPath(), located);
+    }
+
+    void openingKeepsTheVariableAsWritten()
+    {
+        // Opening and cancelling must not flatten a variable that refers to others.
+        InstallFindFileDialog source(nullptr, QStringLiteral("$(SrcDir)/x"));
+        InstallFindFileDialog product(nullptr, QStringLiteral("$(DestDir)/x"));
+        QCOMPARE(variable(QStringLiteral("SrcDir")), QStringLiteral("$(Base)/source"));
+        QCOMPARE(variable(QStringLiteral("DestDir")), QStringLiteral("$(Base)/product"));
+        QCOMPARE(InstallFindFileDialog(nullptr, QStringLiteral("/a/b.txt")).locatedPath(),
+                 QStringLiteral("/a/b.txt"));
+    }
+
+    void buttonsEndTheDialog_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<int>("result");
+
+        QTest::newRow("ok") << "&OK" << 1;
+        QTest::newRow("cancel") << "&Cancel" << 0;
+            QTest::newRow("return presses OK") << "return" << 1;
+    }
+
+    void buttonsEndTheDialog()
+    {
+        QFETCH(QString, action);
+        QFETCH(int, result);
+
+        InstallFindFileDialog dialog(nullptr, QStringLiteral("$(SrcDir)/payload.bin"));
+        ModalDriver driver([&](QWidget *modal) {
+            if (action == "return")
+                QTest::keyClick(modal, Qt::Key_Return);
+            else if (QPushButton *button = buttonWithText(modal, action))
+                QTest::mouseClick(button, Qt::LeftButton);
+        });
+        QCOMPARE(dialog.exec(), result);
+        QVERIFY2(driver.acted(), "the dialog never came up");
+    }
+
+    void browsing_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("choice"); // relative to the temporary folder; empty cancels
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QString>("srcDir");
+        QTest::addColumn<QString>("located");
+
+        QTest::newRow("installation folder chosen")
+            << "$(SrcDir)/payload.bin" << "source/data" << "Please locate installation folder."
+            << "@/source/data" << "";
+        QTest::newRow("installation folder chooser cancelled")
+            << "$(SrcDir)/payload.bin" << "" << "Please locate installation folder." << "@/source"
+            << "";
+        QTest::newRow("file chosen")
+            << "$(Base)/lib/libcore.so" << "source/data/libcore.so"
+            << "Please locate Fenwick Studio folder." << "@/source" << "@/source/data/libcore.so";
+    }
+
+    void browsing()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, choice);
+        QFETCH(QString, caption);
+        QFETCH(QString, srcDir);
+        QFETCH(QString, located);
+
+        const QString base = m_folder->path();
+        if (choice.endsWith(QLatin1String(".so"))) {
+            QFile file(m_folder->filePath(choice));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        }
+        // The widget chooser can be driven from here; a desktop's own chooser cannot.
+        QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
+        InstallFindFileDialog dialog(nullptr, path);
+        const QString before = dialog.pathEdit()->text();
+        dialog.show();
+        QString shownCaption;
+        ModalDriver driver(
+            [&](QWidget *modal) {
+                auto *chooser = qobject_cast<QFileDialog *>(modal);
+                if (!chooser) {
+                    static_cast<QDialog *>(modal)->reject();
+                    return;
+                }
+                shownCaption = chooser->windowTitle();
+                if (choice.isEmpty()) {
+                    chooser->reject();
+                    return;
+                }
+                chooser->selectFile(m_folder->filePath(choice));
+                static_cast<QDialog *>(chooser)->accept(); // the chooser's own accept checks the choice
+            },
+            &dialog);
+        dialog.findChild<QToolButton *>()->click();
+        QVERIFY2(driver.acted(), "no chooser came up");
+        QCOMPARE(shownCaption, caption);
+        QCOMPARE(expand(QStringLiteral("$(SrcDir)")), srcDir.replace(QLatin1Char('@'), base));
+        if (choice.isEmpty())
+            QCOMPARE(dialog.pathEdit()->text(), before);
+        else
+            QCOMPARE(dialog.pathEdit()->text(), m_folder->filePath(choice));
+        if (!located.isEmpty())
+            QCOMPARE(dialog.locatedPath(), located.replace(QLatin1Char('@'), base));
+    }
+
+    void unattendedRunAnswersCancel()
+    {
+        UnattendedRun::setActive(true);
+        InstallFindFileDialog dialog(nullptr, QStringLiteral("$(SrcDir)/payload.bin"));
+        ModalDriver guard([](QWidget *modal) { static_cast<QDialog *>(modal)->done(1); });
+        StderrCapture capture(m_folder->filePath(QStringLiteral("stderr.txt")));
+        const int result = dialog.exec();
+        const QByteArray written = capture.text();
+        QVERIFY2(!guard.acted(), "nothing may be shown in an unattended run");
+        QCOMPARE(result, 0);
+        QCOMPARE(written, QStringLiteral("Locate Installation Folder\nCannot find the file named:\n%1/source/payload.bin\n")
+                              .arg(m_folder->path())
+                              .toLocal8Bit());
+    }
+};
 
 QTEST_MAIN(TestInstallFindFileDialog)
 #include "tst_installfindfiledialog.moc"
