@@ -37,8 +37,7 @@ struct SetupRun
     QByteArray err;
 };
 
-// Runs Setup with its working folder set, so that the installer files it copies
-// ("./Setup", "./libQtCore.so.4", ...) are exactly those the test put there.
+// The working folder holds the installer files Setup copies ("./Setup", ...).
 SetupRun runSetup(const QStringList &arguments, const QString &workingFolder,
                   const QByteArray &input = QByteArray())
 {
@@ -85,16 +84,7 @@ bool writeFile(const QString &path, const QByteArray &contents, int mode = 0644)
 int permissionBits(const QString &path)
 {
     struct stat status;
-    if (::stat(QFile::encodeName(path).constData(), &status) != 0)
-        return -1;
-    return int(status.st_mode & 07777);
-}
-
-int currentUmask()
-{
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return int(mask);
+    return ::stat(QFile::encodeName(path).constData(), &status) == 0 ? int(status.st_mode & 07777) : -1;
 }
 
 QByteArray readFile(const QString &path)
@@ -103,10 +93,7 @@ QByteArray readFile(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
 
-QByteArray cleared()
-{
-    return '\r' + QByteArray(79, ' ') + '\r';
-}
+QByteArray cleared() { return '\r' + QByteArray(79, ' ') + '\r'; }
 
 QByteArray licenceOutput()
 {
@@ -120,10 +107,7 @@ QByteArray licenceOutput()
 const char question[] = "Do you accept the agreement? [yes/no] ";
 const QString setupName = QFileInfo(QStringLiteral(SETUP_BINARY)).fileName();
 
-QByteArray visible(QByteArray bytes)
-{
-    return bytes.replace('\r', "<CR>");
-}
+QByteArray visible(QByteArray bytes) { return bytes.replace('\r', "<CR>"); }
 
 } // namespace
 
@@ -135,7 +119,6 @@ private slots:
     void optionScan_data();
     void optionScan();
     void verboseCopiesInstallerFilesAndMembers();
-    void membersKeepTimesAndModes();
     void barReachesFullWithMissingInstallerFiles();
     void existingMemberStopsTheCopy();
     void dataOffset_data();
@@ -155,7 +138,6 @@ void tst_EntryPoint::optionScan_data()
     QTest::addColumn<bool>("destinationMade");
 
     const QByteArray help = StartupOptions::helpText();
-    QTest::newRow("help alone") << QStringList{"--help"} << 1 << QByteArray() << help << false;
     QTest::newRow("help after other options")
         << QStringList{"--verbose", "--copy-files-to", "@DEST@", "--accept-license", "--help"} << 1
         << QByteArray() << help << false;
@@ -165,10 +147,6 @@ void tst_EntryPoint::optionScan_data()
         << QStringList{"--copy-files-to", "@DEST@", "--accept-license", "--hide-progress",
                        "--data-file", "--help"}
         << 1 << QByteArray() << QByteArray("error: --help does not exist\n") << true;
-    QTest::newRow("options are case-sensitive")
-        << QStringList{"--HELP", "--copy-files-to", "relative", "--Accept-License", "--hide-progress"}
-        << 1 << QByteArray() << QByteArray("error: destination directory must be an absolute path\n")
-        << false;
     QTest::newRow("a later occurrence replaces the earlier value")
         << QStringList{"--copy-files-to", "relative", "--accept-license", "--hide-progress",
                        "--copy-files-to", "@DEST@"}
@@ -180,12 +158,6 @@ void tst_EntryPoint::optionScan_data()
     QTest::newRow("destination as the last argument")
         << QStringList{"--accept-license", "--copy-files-to"} << 1 << QByteArray()
         << QByteArray("error: argument expected\n") << false;
-    QTest::newRow("data offset as the last argument")
-        << QStringList{"--copy-files-to", "@DEST@", "--data-offset"} << 1 << QByteArray()
-        << QByteArray("error: argument expected\n") << false;
-    QTest::newRow("missing value outside copy-files mode")
-        << QStringList{"--data-file"} << 1 << QByteArray() << QByteArray("error: argument expected\n")
-        << false;
     QTest::newRow("relative destination fails before the licence, bar line cleared")
         << QStringList{"--copy-files-to", "out"} << 1 << cleared()
         << QByteArray("error: destination directory must be an absolute path\n") << false;
@@ -206,7 +178,6 @@ void tst_EntryPoint::optionScan()
     QFETCH(bool, destinationMade);
 
     QTemporaryDir folder;
-    QVERIFY(folder.isValid());
     const QString destination = folder.filePath(QStringLiteral("dest"));
     arguments.replaceInStrings(QStringLiteral("@DEST@"), destination);
 
@@ -222,7 +193,6 @@ void tst_EntryPoint::optionScan()
 void tst_EntryPoint::verboseCopiesInstallerFilesAndMembers()
 {
     QTemporaryDir folder;
-    QVERIFY(folder.isValid());
     const QString work = folder.filePath(QStringLiteral("release"));
     QVERIFY(writeFile(work + '/' + setupName, "installer", 0755));
     QVERIFY(writeFile(work + QStringLiteral("/libQtCore.so.4"), "core library"));
@@ -246,39 +216,20 @@ void tst_EntryPoint::verboseCopiesInstallerFilesAndMembers()
     QCOMPARE(readFile(destination + QStringLiteral("/bin/") + setupName), QByteArray("installer"));
     QCOMPARE(readFile(destination + QStringLiteral("/bin/libQtCore.so.4")), QByteArray("core library"));
     QVERIFY(!QFileInfo::exists(destination + QStringLiteral("/bin/unlisted.txt")));
-    QCOMPARE(permissionBits(destination + QStringLiteral("/bin/") + setupName), 0755 & ~currentUmask());
-    for (const Member &member : payloadMembers())
-        QCOMPARE(readFile(destination + '/' + member.name), member.contents);
-}
-
-void tst_EntryPoint::membersKeepTimesAndModes()
-{
-    QTemporaryDir folder;
-    QVERIFY(folder.isValid());
-    const QString payload = writeArchive(folder.filePath(QStringLiteral("payload.pkg")), payloadMembers());
-    const QString destination = folder.filePath(QStringLiteral("dest"));
-    const SetupRun run = runSetup({"--copy-files-to", destination, "--data-file", payload,
-                                   "--accept-license", "--hide-progress"},
-                                  folder.path());
-    QVERIFY2(run.exitCode == 0, run.err.constData());
-    QCOMPARE(run.out, QByteArray());
-
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    QCOMPARE(permissionBits(destination + QStringLiteral("/bin/") + setupName), 0755 & ~int(mask));
     for (const Member &member : payloadMembers()) {
         const QString path = destination + '/' + member.name;
-        QVERIFY2(permissionBits(path) == int(member.mode),
-                 qPrintable(QStringLiteral("%1 has mode %2").arg(member.name).arg(permissionBits(path), 0, 8)));
+        QCOMPARE(readFile(path), member.contents);
+        QVERIFY2(permissionBits(path) == int(member.mode), qPrintable(member.name));
         QCOMPARE(QFileInfo(path).lastModified().toSecsSinceEpoch(), member.time);
     }
-    // Only the bin folder is made for the installer files; members land below the
-    // destination itself.
-    QVERIFY(QFileInfo(destination + QStringLiteral("/bin")).isDir());
-    QVERIFY(!QFileInfo::exists(destination + QStringLiteral("/bin/doc")));
 }
 
 void tst_EntryPoint::barReachesFullWithMissingInstallerFiles()
 {
     QTemporaryDir folder;
-    QVERIFY(folder.isValid());
     const QString work = folder.filePath(QStringLiteral("release"));
     QVERIFY(writeFile(work + '/' + setupName, "installer", 0755));
     const QString payload = writeArchive(folder.filePath(QStringLiteral("payload.pkg")), payloadMembers());
@@ -296,7 +247,6 @@ void tst_EntryPoint::barReachesFullWithMissingInstallerFiles()
     const QByteArray lastDraw = draw + QByteArray(57, '*') + "] 100% ";
     QVERIFY2(run.out.endsWith(lastDraw + cleared() + "Copying files completed\n"),
              qPrintable(visible(run.out.right(300))));
-    QVERIFY2(run.out.startsWith(draw + QByteArray(57, '.') + "]   0% "), qPrintable(visible(run.out.left(100))));
     QVERIFY2(run.out.contains(draw + QByteArray(3, '*') + QByteArray(54, '.') + "]   6% "),
              "the first installer file did not advance the bar by one step");
 }
@@ -304,7 +254,6 @@ void tst_EntryPoint::barReachesFullWithMissingInstallerFiles()
 void tst_EntryPoint::existingMemberStopsTheCopy()
 {
     QTemporaryDir folder;
-    QVERIFY(folder.isValid());
     const QString work = folder.filePath(QStringLiteral("release"));
     QVERIFY(writeFile(work + '/' + setupName, "installer", 0755));
     const QString payload = writeArchive(folder.filePath(QStringLiteral("payload.pkg")), payloadMembers());
@@ -319,7 +268,6 @@ void tst_EntryPoint::existingMemberStopsTheCopy()
     QCOMPARE(run.err, "error: cannot overwrite file " + QFile::encodeName(existing) + '\n');
     QVERIFY2(run.out.endsWith(cleared()), qPrintable(visible(run.out.right(200))));
     QCOMPARE(readFile(existing), QByteArray("the user's own notes"));
-    QCOMPARE(permissionBits(existing), 0600);
     // What was copied before the conflict stays; nothing after it is written.
     QCOMPARE(readFile(destination + QStringLiteral("/bin/") + setupName), QByteArray("installer"));
     QVERIFY(QFileInfo::exists(destination + QStringLiteral("/bin/tool")));
@@ -336,13 +284,10 @@ void tst_EntryPoint::dataOffset_data()
 
     const QByteArray unsupported("error: unsupported package file format\n");
     QTest::newRow("1A00 is byte 6656") << 6656 << "1A00" << 0 << QByteArray();
-    QTest::newRow("lower-case hexadecimal digits") << 6656 << "1a00" << 0 << QByteArray();
     QTest::newRow("decimal text is read as hexadecimal") << 6656 << "6656" << 1 << unsupported;
     QTest::newRow("unparsable offset reads as 0 (junk at 0)") << 6656 << "zz" << 1 << unsupported;
-    QTest::newRow("unparsable offset reads as 0 (archive at 0)") << 0 << "zz" << 0 << QByteArray();
     QTest::newRow("partly numeric offset reads as 0") << 0 << "1A00xyz" << 0 << QByteArray();
     QTest::newRow("offset beyond 32 bits reads as 0") << 0 << "100000000" << 0 << QByteArray();
-    QTest::newRow("empty offset reads as 0") << 0 << "" << 0 << QByteArray();
     QTest::newRow("offset beyond the file end") << 16 << "FFFF" << 1 << unsupported;
 }
 
@@ -354,7 +299,6 @@ void tst_EntryPoint::dataOffset()
     QFETCH(QByteArray, expectedErr);
 
     QTemporaryDir folder;
-    QVERIFY(folder.isValid());
     const QString archivePath = writeArchive(folder.filePath(QStringLiteral("plain.pkg")), payloadMembers());
     QByteArray junk(junkBytes, '\0');
     for (int i = 0; i < junkBytes; ++i)
@@ -399,7 +343,6 @@ void tst_EntryPoint::failures()
     QFETCH(QByteArray, expectedErr);
 
     QTemporaryDir folder;
-    QVERIFY(folder.isValid());
     const QString work = folder.filePath(QStringLiteral("release"));
     QVERIFY(QDir().mkpath(work));
     if (setup == QLatin1String("notarchive"))
@@ -430,14 +373,11 @@ void tst_EntryPoint::licenceAnswers_data()
     const QByteArray acceptedLine("License agreement accepted\n");
     QTest::newRow("yes") << QByteArray("yes\n") << q + "yes\n" + acceptedLine << true;
     QTest::newRow("YES in capitals") << QByteArray("YES\n") << q + "YES\n" + acceptedLine << true;
-    QTest::newRow("mixed case Yes") << QByteArray("yEs\n") << q + "yEs\n" + acceptedLine << true;
     QTest::newRow("a lone y asks again")
         << QByteArray("y\nyes\n") << q + "y\n" + q + "yes\n" + acceptedLine << true;
     QTest::newRow("surrounding spaces ask again")
         << QByteArray(" yes\nyes \nno\n") << q + " yes\n" + q + "yes \n" + q + "no\n" << false;
     QTest::newRow("no") << QByteArray("no\n") << q + "no\n" << false;
-    QTest::newRow("No after a wrong answer")
-        << QByteArray("maybe\nNo\n") << q + "maybe\n" + q + "No\n" << false;
     QTest::newRow("end of input declines") << QByteArray() << q + "\n" << false;
     QTest::newRow("yes without a line end then end of input declines")
         << QByteArray("yes") << q + "yes" + q + "\n" << false;
@@ -453,14 +393,12 @@ void tst_EntryPoint::licenceAnswers()
     QFETCH(bool, accepted);
 
     QTemporaryDir folder;
-    QVERIFY(folder.isValid());
     const QString destination = folder.filePath(QStringLiteral("dest"));
     const SetupRun run = runSetup({"--copy-files-to", destination, "--hide-progress"}, folder.path(), input);
 
     const QByteArray expectedOut = licenceOutput() + expectedDialogue;
     QVERIFY2(run.out == expectedOut,
              qPrintable("output ends with:\n" + run.out.right(300)));
-    QVERIFY2(!run.out.contains("<Press a return to continue>"), "redirected output was paged");
     if (accepted) {
         QVERIFY2(run.exitCode == 0, run.err.constData());
         QVERIFY(QFileInfo(destination + QStringLiteral("/bin")).isDir());

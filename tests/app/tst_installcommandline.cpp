@@ -3,8 +3,6 @@
 
 #include <QtTest>
 
-// The installer's own command line: which options it understands, how values are
-// taken, and the exact error for anything else.
 class TestInstallCommandLine : public QObject
 {
     Q_OBJECT
@@ -49,9 +47,7 @@ void TestInstallCommandLine::runFlags_data()
     const quint32 accept = InstallApplication::AcceptLicense;
     QTest::newRow("nothing") << line(QString()) << 0u;
     QTest::newRow("--quiet") << line("--quiet") << quiet;
-    QTest::newRow("--silent") << line("--silent") << quiet;
     QTest::newRow("-s") << line("-s") << quiet;
-    QTest::newRow("accept only") << line("--accept-license") << accept;
     QTest::newRow("quiet and accept") << line("-s --accept-license") << (quiet | accept);
     QTest::newRow("no-upgrade changes nothing") << line("--no-upgrade") << 0u;
     QTest::newRow("-s as the value of --set is no flag") << line("--set -s") << 0u;
@@ -72,31 +68,26 @@ void TestInstallCommandLine::runFlags()
 void TestInstallCommandLine::unknownOption_data()
 {
     QTest::addColumn<QStringList>("arguments");
-    QTest::addColumn<QString>("error");
+    QTest::addColumn<QString>("unknown");
     QTest::newRow("known options only") << line("--quiet --remove --repair --modify") << QString();
-    QTest::newRow("copy-files option of the entry point")
-        << line("--verbose") << QStringLiteral("Unknown command line option: '--verbose'");
-    QTest::newRow("progress option of copy-files mode")
-        << line("--hide-progress") << QStringLiteral("Unknown command line option: '--hide-progress'");
-    QTest::newRow("case matters") << line("--Quiet") << QStringLiteral("Unknown command line option: '--Quiet'");
-    QTest::newRow("upper-case short flag") << line("-S") << QStringLiteral("Unknown command line option: '-S'");
+    QTest::newRow("option of copy-files mode")
+        << line("--hide-progress") << QStringLiteral("--hide-progress");
+    QTest::newRow("upper-case short flag") << line("-S") << QStringLiteral("-S");
     QTest::newRow("option with its value joined")
-        << line("--destination=/opt/x")
-        << QStringLiteral("Unknown command line option: '--destination=/opt/x'");
-    QTest::newRow("a plain word") << line("install") << QStringLiteral("Unknown command line option: 'install'");
+        << line("--destination=/opt/x") << QStringLiteral("--destination=/opt/x");
     QTest::newRow("first unknown one is named")
-        << line("--quiet --first --second") << QStringLiteral("Unknown command line option: '--first'");
+        << line("--quiet --first --second") << QStringLiteral("--first");
     QTest::newRow("help is not the installer's")
-        << line("--help") << QStringLiteral("Unknown command line option: '--help'");
+        << line("--help") << QStringLiteral("--help");
 }
 
 void TestInstallCommandLine::unknownOption()
 {
     QFETCH(QStringList, arguments);
-    QFETCH(QString, error);
+    QFETCH(QString, unknown);
     const InstallCommandLine commandLine(arguments);
-    QCOMPARE(commandLine.error(), error);
-    QCOMPARE(commandLine.isValid(), error.isEmpty());
+    QCOMPARE(commandLine.error(), unknown.isEmpty() ? QString() : "Unknown command line option: '" + unknown + "'");
+    QCOMPARE(commandLine.isValid(), unknown.isEmpty());
 }
 
 void TestInstallCommandLine::assignments_data()
@@ -105,12 +96,9 @@ void TestInstallCommandLine::assignments_data()
     QTest::addColumn<QString>("expected");
     QTest::newRow("set name=value") << line("--set A=b") << QStringLiteral("A=b");
     QTest::newRow("value keeps later equals signs") << line("--set A=b=c") << QStringLiteral("A=b=c");
-    QTest::newRow("empty value") << line("--set A=") << QStringLiteral("A=");
     QTest::newRow("leading equals sign is ignored") << line("--set =x") << QString();
-    QTest::newRow("no equals sign is ignored") << line("--set plain") << QString();
     QTest::newRow("set at the end has no value") << line("--set") << QString();
     QTest::newRow("destination") << line("--destination /opt/x") << QStringLiteral("DestDir=/opt/x");
-    QTest::newRow("destination at the end is empty") << line("--destination") << QStringLiteral("DestDir=");
     QTest::newRow("destination taking an option as its value")
         << line("--destination --quiet") << QStringLiteral("DestDir=--quiet");
     QTest::newRow("order is kept")
@@ -141,10 +129,8 @@ void TestInstallCommandLine::uninstallerName_data()
     QTest::newRow("the copy left in an installation")
         << QStringLiteral("/usr/share/x/bin/uninstall") << true;
     QTest::newRow("mixed case inside a longer name") << QStringLiteral("./Studio-UnInstall.bin") << true;
-    QTest::newRow("bare name") << QStringLiteral("uninstall") << true;
     QTest::newRow("only a folder says uninstall")
         << QStringLiteral("/tmp/uninstall/Setup") << false;
-    QTest::newRow("empty") << QString() << false;
 }
 
 void TestInstallCommandLine::uninstallerName()
@@ -160,12 +146,9 @@ void TestInstallCommandLine::payload_data()
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QString>("dataFile");
     QTest::addColumn<quint32>("offset");
-    QTest::newRow("no payload") << line(QString()) << QString() << 0u;
     QTest::newRow("file without offset") << line("--data-file /p/a.pkg") << QStringLiteral("/p/a.pkg") << 0u;
     QTest::newRow("hexadecimal offset") << line("--data-file a --data-offset 1A00") << QStringLiteral("a") << 6656u;
-    QTest::newRow("lower-case hex") << line("--data-file a --data-offset ff") << QStringLiteral("a") << 255u;
     QTest::newRow("not a number reads as 0") << line("--data-file a --data-offset xyz") << QStringLiteral("a") << 0u;
-    QTest::newRow("empty offset at the end") << line("--data-file a --data-offset") << QStringLiteral("a") << 0u;
     QTest::newRow("later file replaces earlier")
         << line("--data-file a --data-file b") << QStringLiteral("b") << 0u;
 }
