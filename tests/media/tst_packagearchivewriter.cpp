@@ -43,7 +43,7 @@ QByteArray writeError(PackageArchiveWriter &writer, const QString &path)
 }
 
 // Puts a marker before the archive and skips it again when reading, the way a
-// product-specific archive could carry its own prefix.
+// derived archive could carry its own prefix.
 class PrefixedArchive : public PackageArchive
 {
 public:
