@@ -8,8 +8,6 @@
 #include <QtTest>
 #include <memory>
 
-// The welcome and start pages: what each page says, which Next text starts which run,
-// and which of them forbid going back.
 class TestStandardPageTexts : public QObject
 {
     Q_OBJECT
@@ -64,16 +62,15 @@ private slots:
         InstallConfigurationList list;
         PagesTestApplication application(&list);
         std::unique_ptr<InstallTextDialog> page(StandardPageTexts::createPage(&application, id));
-        QVERIFY2(page, "every welcome and start id builds a page");
+        QVERIFY(page);
         QCOMPARE(page->title(), title);
-        QVERIFY2(page->subtitle().isEmpty(), "the welcome and start pages have no subtitle");
+        QVERIFY(page->subtitle().isEmpty());
         QCOMPARE(page->text(), text);
         QCOMPARE(page->nextLabel(), nextLabel);
         QCOMPARE(page->backLabel(), QStringLiteral("<&Back"));
         QCOMPARE(page->helpLabel(), QStringLiteral("&Help"));
         QCOMPARE(page->cancelLabel(), QStringLiteral("&Cancel"));
         QCOMPARE(page->flags(), flags);
-        QCOMPARE(page->application(), &application);
     }
 
     void textIsExpandedOnceWhenThePageIsBuilt()
@@ -95,7 +92,6 @@ private slots:
         QTest::addColumn<int>("id");
         QTest::newRow("destination page") << 3;
         QTest::newRow("the id that is never registered") << 10;
-        QTest::newRow("licence page") << 20;
     }
 
     void otherIdsHaveNoTextPage()
@@ -103,10 +99,9 @@ private slots:
         QFETCH(int, id);
         InstallConfigurationList list;
         PagesTestApplication application(&list);
-        QVERIFY2(!StandardPageTexts::isStandardTextPage(id), "only welcome and start pages are listed");
-        QVERIFY2(StandardPageTexts::pageText(id).title.isEmpty(), "no texts for other pages");
-        std::unique_ptr<InstallTextDialog> page(StandardPageTexts::createPage(&application, id));
-        QVERIFY2(!page, "no text page is built for other ids");
+        QVERIFY(!StandardPageTexts::isStandardTextPage(id));
+        QVERIFY(StandardPageTexts::pageText(id).title.isEmpty());
+        QVERIFY(!std::unique_ptr<InstallTextDialog>(StandardPageTexts::createPage(&application, id)));
     }
 
     void removalTextOfTheProduct_data()
@@ -114,18 +109,14 @@ private slots:
         QTest::addColumn<QString>("productTitle");
         QTest::addColumn<QString>("shortName");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("this product")
-            << "Corvane Fenwick Studio for RISC-V" << "Corvane Fenwick Studio"
-            << "<p>To start removal of <b>Corvane Fenwick Studio for RISC-V</b>, click <b>Remove</b>.</p>"
-               "<br/><p>Please note, the uninstaller does not remove any user data such as settings or "
-               "installed packages.</p><p>User data can be removed by selecting the <b>Tools &gt; Admin "
-               "&gt; Remove All User Data...</b> option in <b>Corvane Fenwick Studio</b>.</p>";
-        QTest::newRow("variables in the names stay as written")
-            << "$(Product)" << "$(Company)"
-            << "<p>To start removal of <b>$(Product)</b>, click <b>Remove</b>.</p>"
-               "<br/><p>Please note, the uninstaller does not remove any user data such as settings or "
-               "installed packages.</p><p>User data can be removed by selecting the <b>Tools &gt; Admin "
-               "&gt; Remove All User Data...</b> option in <b>$(Company)</b>.</p>";
+        const QString text = QStringLiteral(
+            "<p>To start removal of <b>%1</b>, click <b>Remove</b>.</p><br/><p>Please note, the uninstaller does "
+            "not remove any user data such as settings or installed packages.</p><p>User data can be removed by "
+            "selecting the <b>Tools &gt; Admin &gt; Remove All User Data...</b> option in <b>%2</b>.</p>");
+        QTest::newRow("this product") << "Corvane Fenwick Studio for RISC-V" << "Corvane Fenwick Studio"
+            << text.arg("Corvane Fenwick Studio for RISC-V", "Corvane Fenwick Studio");
+        QTest::newRow("variables in the names stay as written") << "$(Product)" << "$(Company)"
+            << text.arg("$(Product)", "$(Company)");
     }
 
     void removalTextOfTheProduct()
