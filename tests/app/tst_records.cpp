@@ -1,5 +1,4 @@
-// The installer settings under the product's key and the record "IConf.xml". The
-// system-scope settings store lives in the sandbox.
+// The installer settings under the product's key and the record "IConf.xml".
 
 #include "common/ItemTestApplication.h"
 #include "common/Sandbox.h"
@@ -38,12 +37,6 @@ QByteArray readAll(const QString &path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<cannot read>");
-}
-
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
 }
 
 class Tree
@@ -87,19 +80,14 @@ private slots:
 
     void keySplit_data();
     void keySplit();
-    void settingsStoreIsTheSandboxes();
     void settingsItemValues();
     void unregisteredName_data();
     void unregisteredName();
-    void twoSegmentKeyStoresAtTopLevel();
 
     void recordText();
     void filesSurviveSaveAndLoad();
-    void sourceFolderByMode_data();
-    void sourceFolderByMode();
-    void emptyAttributesLeaveVariables();
-    void unusableRecord_data();
-    void unusableRecord();
+    void loadRecord_data();
+    void loadRecord();
 };
 
 void tst_Records::keySplit_data()
@@ -114,7 +102,6 @@ void tst_Records::keySplit_data()
                                        << "Installer/4.52a/";
     QTest::newRow("two segments: no prefix") << "Corvane/Studio" << "Corvane" << "Studio" << "";
     QTest::newRow("empty segments are kept") << "a//b//c" << "a" << "" << "b//c/";
-    QTest::newRow("one segment") << "Corvane" << "Corvane" << "" << "";
 }
 
 void tst_Records::keySplit()
@@ -126,15 +113,17 @@ void tst_Records::keySplit()
     QCOMPARE(InstallSettings::organisation(key), organisation);
     QCOMPARE(InstallSettings::application(key), application);
     QCOMPARE(InstallSettings::prefix(key), prefix);
-}
 
-void tst_Records::settingsStoreIsTheSandboxes()
-{
-    // Everything below writes to the system-scope store: it must be the sandbox's.
-    const InstallSettings settings(expand(productKey));
-    QVERIFY2(settings.settings().fileName().startsWith(Sandbox::root() + "/xdg/"),
-             qPrintable(settings.settings().fileName()));
-    QCOMPARE(settings.prefix(), QString("Installer/4.52a/"));
+    // The store is the sandbox's, and a key without prefix stores its names at the top level.
+    InstallConfigurationList root;
+    auto *item = new InstallSettingKeyConfigurationItem(key, &root, "Settings", "", 0, false);
+    item->addValueName("Home");
+    item->setValue("Home", "/opt/tools");
+    QSettings stored(QSettings::SystemScope, organisation, application);
+    QVERIFY2(stored.fileName().startsWith(Sandbox::root() + "/xdg/"), qPrintable(stored.fileName()));
+    QCOMPARE(stored.allKeys().size(), 1);
+    QCOMPARE(stored.value(prefix + "Home").toString(), QString("/opt/tools"));
+    stored.clear();
 }
 
 void tst_Records::settingsItemValues()
@@ -189,19 +178,6 @@ void tst_Records::unregisteredName()
     QVERIFY2(productSettings().allKeys().isEmpty(), "an unregistered name wrote something");
 }
 
-void tst_Records::twoSegmentKeyStoresAtTopLevel()
-{
-    InstallConfigurationList root;
-    auto *item = new InstallSettingKeyConfigurationItem("Corvane/Tools", &root, "Settings", "", 0,
-                                                        false);
-    item->addValueName("Home");
-    item->setValue("Home", "/opt/tools");
-    QSettings stored(QSettings::SystemScope, "Corvane", "Tools");
-    QCOMPARE(stored.allKeys(), QStringList{"Home"});
-    QCOMPARE(stored.value("Home").toString(), QString("/opt/tools"));
-    stored.clear();
-}
-
 void tst_Records::recordText()
 {
     QTemporaryDir folder;
@@ -254,81 +230,61 @@ void tst_Records::filesSurviveSaveAndLoad()
              QString("/opt/studio|Corvane/Studio|Studio"));
 }
 
-void tst_Records::sourceFolderByMode_data()
+void tst_Records::loadRecord_data()
 {
     QTest::addColumn<int>("mode");
-    QTest::addColumn<QString>("source");
+    QTest::addColumn<QByteArray>("text"); // written over the saved record unless empty
+    QTest::addColumn<QString>("expected"); // folders after loading; empty: the record is refused
+    const QByteArray items = " <InstallConfigurationList>\n  <InstallConfigurationItem>\n"
+                             "   <InstallArchiveConfigurationItem/>\n   <InstallConfigurationItem/>\n"
+                             "  </InstallConfigurationItem>\n  <InstallSettingKeyConfigurationItem/>\n"
+                             " </InstallConfigurationList>\n</configuration>\n";
+    const QByteArray blank = "<!DOCTYPE Install>\n<configuration dest_dir=\"\" src_dir=\"\" "
+                             "program_folder_dir=\"\">\n";
+    const QString old = "/opt/old|/media/old-setup|Corvane/Old|Old";
+    const QString upgrade = "/opt/old|/media/new-setup|Corvane/Old|Old";
+    const int modify = InstallApplication::Modify;
 
-    QTest::newRow("modify installs again from the recorded source")
-        << int(InstallApplication::Modify) << "/media/old-setup";
-    QTest::newRow("repair installs again from the recorded source")
-        << int(InstallApplication::Repair) << "/media/old-setup";
+    QTest::newRow("modify takes the recorded source") << modify << QByteArray() << old;
+    QTest::newRow("repair takes the recorded source") << int(InstallApplication::Repair)
+                                                      << QByteArray() << old;
     QTest::newRow("upgrade keeps the new source") << int(InstallApplication::Upgrade)
-                                                  << "/media/new-setup";
+                                                  << QByteArray() << upgrade;
     QTest::newRow("removal keeps the running source") << int(InstallApplication::Remove)
-                                                      << "/media/new-setup";
+                                                      << QByteArray() << upgrade;
+    QTest::newRow("empty attributes leave the variables")
+        << modify << blank + items << "/opt/new|/media/new-setup|Corvane/New|New";
+    QTest::newRow("not XML") << modify << QByteArray("dest_dir=/opt/studio\n") << QString();
+    QTest::newRow("another root item")
+        << modify << blank + " <InstallConfigurationItem/>\n</configuration>\n" << QString();
+    QTest::newRow("fewer items than the tree")
+        << modify << blank + items.left(items.indexOf("   <InstallConfigurationItem/>"))
+        << QString();
 }
 
-void tst_Records::sourceFolderByMode()
+void tst_Records::loadRecord()
 {
     QFETCH(int, mode);
-    QFETCH(QString, source);
-    QTemporaryDir folder;
-    Tree tree;
-    setFolders("/opt/studio", "/media/old-setup", "Corvane/Studio");
-    QVERIFY(saveInstalledConfiguration(tree.root, folder.filePath("IConf.xml")));
-    setFolders("/opt/studio", "/media/new-setup", "Corvane/Studio");
-
-    QVERIFY(loadInstalledConfiguration(tree.root, folder.filePath("IConf.xml"),
-                                       InstallApplication::Mode(mode)));
-    QCOMPARE(expand("$(SrcDir)"), source);
-}
-
-void tst_Records::emptyAttributesLeaveVariables()
-{
-    QTemporaryDir folder;
-    Tree tree;
-    const QString path = folder.filePath("IConf.xml");
-    QVERIFY(saveInstalledConfiguration(tree.root, path));
-    QByteArray text = readAll(path);
-    const int start = text.indexOf("<configuration");
-    text.replace(start, text.indexOf('>', start) - start,
-                 "<configuration dest_dir=\"\" src_dir=\"\" program_folder_dir=\"\"");
-    QVERIFY(writeFile(path, text));
-    setFolders("/opt/kept", "/media/kept", "Corvane/Kept");
-    setVariable("ProgramFolderName", "Kept");
-
-    QVERIFY(loadInstalledConfiguration(tree.root, path, InstallApplication::Repair));
-    QCOMPARE(expand("$(DestDir)|$(SrcDir)|$(ProgramFolderDir)|$(ProgramFolderName)"),
-             QString("/opt/kept|/media/kept|Corvane/Kept|Kept"));
-}
-
-void tst_Records::unusableRecord_data()
-{
-    QTest::addColumn<QByteArray>("text");
-
-    QTest::newRow("no record") << QByteArray();
-    QTest::newRow("not XML") << QByteArray("dest_dir=/opt/studio\n");
-    QTest::newRow("another root item")
-        << QByteArray("<!DOCTYPE Install>\n<configuration dest_dir=\"/x\" src_dir=\"\" "
-                      "program_folder_dir=\"\">\n <InstallConfigurationItem/>\n</configuration>\n");
-    QTest::newRow("fewer items than the tree")
-        << QByteArray("<!DOCTYPE Install>\n<configuration dest_dir=\"/x\" src_dir=\"\" "
-                      "program_folder_dir=\"\">\n <InstallConfigurationList>\n"
-                      "  <InstallConfigurationItem/>\n </InstallConfigurationList>\n"
-                      "</configuration>\n");
-}
-
-void tst_Records::unusableRecord()
-{
     QFETCH(QByteArray, text);
+    QFETCH(QString, expected);
     QTemporaryDir folder;
     const QString path = folder.filePath("IConf.xml");
-    if (!text.isEmpty())
-        QVERIFY(writeFile(path, text));
     Tree tree;
-    QVERIFY2(!loadInstalledConfiguration(tree.root, path, InstallApplication::Modify),
-             "an unusable record was accepted");
+    setFolders("/opt/old", "/media/old-setup", "Corvane/Old");
+    QVERIFY(saveInstalledConfiguration(tree.root, path));
+    setFolders("/opt/new", "/media/new-setup", "Corvane/New");
+    setVariable("ProgramFolderName", "New");
+    QFile file(path);
+    if (!text.isEmpty())
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(text) > 0);
+    file.close();
+
+    QCOMPARE(loadInstalledConfiguration(tree.root, path, InstallApplication::Mode(mode)),
+             !expected.isEmpty());
+    if (!expected.isEmpty())
+        QCOMPARE(expand("$(DestDir)|$(SrcDir)|$(ProgramFolderDir)|$(ProgramFolderName)"), expected);
+    QVERIFY(!loadInstalledConfiguration(tree.root, folder.filePath("none.xml"),
+                                        InstallApplication::Mode(mode)));
 }
 
 int main(int argc, char **argv)
