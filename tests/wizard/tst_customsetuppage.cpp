@@ -44,28 +44,30 @@ struct Fixture
         QObject::connect(&application, &InstallApplication::modeChanged, &list,
                          &InstallConfigurationItem::checkWillInstall);
         application.setMode(InstallApplication::Custom);
-        for (const ItemRow &row : featureTree) {
-            InstallConfigurationItem *parent = row.parent ? items.value(QLatin1String(row.parent)) : &list;
-            items.insert(QLatin1String(row.name),
-                         new InstallConfigurationItem(parent, QLatin1String(row.name),
-                                                      QLatin1String(row.description), row.level, row.visible));
-            order.append(QLatin1String(row.name));
-        }
+        for (const ItemRow &row : featureTree)
+            items.insert(row.name, new InstallConfigurationItem(row.parent ? items.value(row.parent) : &list,
+                                                                QLatin1String(row.name), QLatin1String(row.description),
+                                                                row.level, row.visible));
         list.checkWillInstall();
         page = std::make_unique<InstallCustomSetupDialog>(&application);
-        if (shown) {
-            page->resize(500, 400);
-            page->show();
-            exposed = QTest::qWaitForWindowExposed(page.get());
-        }
+        if (shown)
+            show();
+    }
+
+    void show() // builds the page again, so it reads the items as they are now
+    {
+        page = std::make_unique<InstallCustomSetupDialog>(&application);
+        page->resize(500, 400);
+        page->show();
+        exposed = QTest::qWaitForWindowExposed(page.get());
     }
 
     QStringList selectedNames() const
     {
         QStringList names;
-        for (const QString &name : order)
-            if (items.value(name)->isSelected())
-                names.append(name);
+        for (const ItemRow &row : featureTree)
+            if (items.value(row.name)->isSelected())
+                names.append(row.name);
         return names;
     }
 
@@ -77,16 +79,12 @@ struct Fixture
         return found.isEmpty() ? nullptr : dynamic_cast<CustomItem *>(found.first());
     }
 
-    QPoint iconPoint(const QTreeWidgetItem *e) const
+    // The icon at the left edge of the entry's row, or its name.
+    QPoint point(const QTreeWidgetItem *e, bool icon) const
     {
         const QRect r = tree()->visualItemRect(e);
-        return QPoint(r.left() + 8, r.center().y());
-    }
-
-    QPoint namePoint(const QTreeWidgetItem *e) const
-    {
-        return QPoint(tree()->header()->sectionViewportPosition(CustomItem::NameColumn) + 10,
-                      tree()->visualItemRect(e).center().y());
+        return QPoint(icon ? r.left() + 8 : tree()->header()->sectionViewportPosition(CustomItem::NameColumn) + 10,
+                      r.center().y());
     }
 
     void click(Qt::MouseButton button, const QPoint &at) const
@@ -97,7 +95,7 @@ struct Fixture
     // Opens the icon menu of the entry with a left click and picks the choice with id.
     bool choose(const QString &name, int id) const
     {
-        click(Qt::LeftButton, iconPoint(entry(name)));
+        click(Qt::LeftButton, point(entry(name), true));
         QMenu *menu = page->openMenu();
         if (!menu || !QTest::qWaitFor([menu] { return menu->isVisible(); }))
             return false;
@@ -111,8 +109,7 @@ struct Fixture
 
     InstallConfigurationList list;
     PagesTestApplication application;
-    QHash<QString, InstallConfigurationItem *> items;
-    QStringList order;
+    QHash<QByteArray, InstallConfigurationItem *> items;
     std::unique_ptr<InstallCustomSetupDialog> page;
     bool exposed = true;
 };
@@ -129,20 +126,19 @@ void walk(const QTreeWidgetItem *node, int depth, QStringList *shape, QStringLis
     for (int i = 0; i < node->childCount(); ++i) {
         const QTreeWidgetItem *child = node->child(i);
         const QString name = child->text(CustomItem::NameColumn);
-        if (shape)
-            shape->append(QString(depth * 2, QLatin1Char(' ')) + name);
-        if (icons && showsIcon(child, CustomSetupImages::willInstallIcon()))
+        shape->append(QString(depth * 2, QLatin1Char(' ')) + name);
+        if (showsIcon(child, CustomSetupImages::willInstallIcon()))
             icons->append(name);
-        else if (icons && !showsIcon(child, CustomSetupImages::notInstalledIcon()))
+        else if (!showsIcon(child, CustomSetupImages::notInstalledIcon()))
             icons->append(QStringLiteral("NO ICON: ") + name);
         walk(child, depth + 1, shape, icons);
     }
 }
 
-QStringList willInstallIcons(const Fixture &f)
+QStringList willInstallIcons(const Fixture &f, QStringList *shape = nullptr)
 {
-    QStringList names;
-    walk(f.tree()->invisibleRootItem(), 0, nullptr, &names);
+    QStringList names, ignored;
+    walk(f.tree()->invisibleRootItem(), 0, shape ? shape : &ignored, &names);
     return names;
 }
 
@@ -153,9 +149,11 @@ class TestCustomSetupPage : public QObject
     Q_OBJECT
 
 private slots:
-    void pageTexts()
+    // Texts; hidden items and everything below them are left out; icons follow the items.
+    void pageTreeAndIcons()
     {
         Fixture f(false);
+        f.show();
         QCOMPARE(f.page->title(), QStringLiteral("Custom Setup"));
         QCOMPARE(f.page->subtitle(), QStringLiteral("Select the program features that you want to install"));
         QCOMPARE(f.page->flags(), 0);
@@ -163,22 +161,15 @@ private slots:
         QCOMPARE(f.page->findChildren<QLabel *>().first()->text(),
                  QStringLiteral("Click on an icon in the list below to change how a feature is installed."));
         QVERIFY(f.tree()->isHeaderHidden());
-    }
-
-    // Hidden items and everything below them are left out; icons follow the items.
-    void treeAndIcons()
-    {
-        Fixture f(false);
         QStringList shape;
-        walk(f.tree()->invisibleRootItem(), 0, &shape, nullptr);
+        QCOMPARE(willInstallIcons(f, &shape), QStringList({ "Core", "Compiler" }));
         QCOMPARE(shape, QStringList({ "Core", "  Compiler", "    Debugger", "Examples", "Extras",
                                       "Board Files", "Odd Level" }));
-        QCOMPARE(f.entry(QStringLiteral("Debugger"))->item(), f.items.value(QStringLiteral("Debugger")));
-        QCOMPARE(willInstallIcons(f), QStringList({ "Core", "Compiler" }));
+        QCOMPARE(f.entry(QStringLiteral("Debugger"))->item(), f.items.value("Debugger"));
         f.application.setMode(InstallApplication::Remove);
         QCOMPARE(willInstallIcons(f), QStringList());
         f.application.setMode(InstallApplication::Custom);
-        f.items.value(QStringLiteral("Debugger"))->setInstall(true, false);
+        f.items.value("Debugger")->setInstall(true, false);
         QCOMPARE(willInstallIcons(f), QStringList({ "Core", "Compiler", "Debugger" }));
     }
 
@@ -203,32 +194,30 @@ private slots:
         QVERIFY(f.exposed);
         QTreeWidgetItem *compiler = f.entry(QStringLiteral("Compiler"));
         const QRect r = f.tree()->visualItemRect(compiler);
-        const QPoint at = where == "icon" ? f.iconPoint(compiler)
-                        : where == "name" ? f.namePoint(compiler)
-                        : where == "branch" ? QPoint(r.left() - 6, r.center().y())
-                                            : QPoint(20, f.tree()->viewport()->height() - 5);
+        const QPoint at = where == "branch"  ? QPoint(r.left() - 6, r.center().y())
+                        : where == "empty" ? QPoint(20, f.tree()->viewport()->height() - 5)
+                                           : f.point(compiler, where == "icon");
         f.click(static_cast<Qt::MouseButton>(button), at);
         QCOMPARE(f.page->openMenu() != nullptr, opens);
         if (!opens)
             return;
         QMenu *menu = f.page->openMenu();
         QStringList texts;
-        QList<int> ids;
         for (const QAction *action : menu->actions()) {
-            texts.append(action->isSeparator() ? QStringLiteral("--") : action->text());
-            ids.append(action->isSeparator() ? -1 : action->data().toInt());
+            texts.append(action->isSeparator() ? QStringLiteral("--")
+                                               : action->data().toString() + QLatin1Char(' ') + action->text());
             QVERIFY2(action->isSeparator() || !action->icon().isNull(), "every choice has its icon");
         }
-        QCOMPARE(texts, QStringList({ "This feature will be installed on the local hard drive.",
-                                      "This feature, and all subfeatures, will be installed on the local "
+        QCOMPARE(texts, QStringList({ "0 This feature will be installed on the local hard drive.",
+                                      "1 This feature, and all subfeatures, will be installed on the local "
                                       "hard drive.",
-                                      "--", "This feature will not be available." }));
-        QCOMPARE(ids, QList<int>({ 0, 1, -1, 2 }));
+                                      "--", "2 This feature will not be available." }));
         QVERIFY(QTest::qWaitFor([menu] { return menu->isVisible(); }));
         menu->close();
         QVERIFY2(QTest::qWaitFor([&f] { return f.page->openMenu() == nullptr; }), "a closed menu is thrown away");
     }
 
+    // An empty feature sends the choice with no current entry, which must change nothing.
     void menuChoiceChangesTheSelection_data()
     {
         QTest::addColumn<QStringList>("switchOn");
@@ -239,15 +228,12 @@ private slots:
         QTest::addColumn<QStringList>("selected");
         QTest::addColumn<QStringList>("icons");
         const QStringList hidden = { "Hidden Tools", "Hidden Child" };
+        const QStringList all = QStringList({ "Core", "Compiler", "Debugger" });
 
         QTest::newRow("this feature on a deep sub-feature switches its ancestors on")
-            << QStringList() << QStringList({ "Core", "Compiler" }) << "Debugger" << 0 << 0
-            << QStringList({ "Core", "Compiler", "Debugger" }) + hidden
-            << QStringList({ "Core", "Compiler", "Debugger" });
+            << QStringList() << QStringList({ "Core", "Compiler" }) << "Debugger" << 0 << 0 << all + hidden << all;
         QTest::newRow("feature and subfeatures below a switched-off parent")
-            << QStringList() << QStringList({ "Core" }) << "Compiler" << 1 << 0
-            << QStringList({ "Core", "Compiler", "Debugger" }) + hidden
-            << QStringList({ "Core", "Compiler", "Debugger" });
+            << QStringList() << QStringList({ "Core" }) << "Compiler" << 1 << 0 << all + hidden << all;
         QTest::newRow("not available on a typical feature asks nothing")
             << QStringList({ "Debugger" }) << QStringList() << "Compiler" << 2 << 0
             << QStringList({ "Core", "Debugger" }) + hidden << QStringList({ "Core" });
@@ -257,8 +243,7 @@ private slots:
         QTest::newRow("not available on a required feature, answered Yes")
             << QStringList() << QStringList() << "Core" << 2 << int(InstallCheckMessageBox::Yes)
             << QStringList({ "Compiler" }) + hidden << QStringList();
-        QTest::newRow("this feature again changes nothing")
-            << QStringList() << QStringList() << "Compiler" << 0 << 0
+        QTest::newRow("no current entry") << QStringList() << QStringList() << "" << 1 << 0
             << QStringList({ "Core", "Compiler" }) + hidden << QStringList({ "Core", "Compiler" });
     }
 
@@ -275,13 +260,19 @@ private slots:
         Fixture f;
         QVERIFY(f.exposed);
         for (const QString &name : switchOn)
-            f.items.value(name)->setInstall(true, false);
+            f.items.value(name.toUtf8())->setInstall(true, false);
         for (const QString &name : switchOff)
-            f.items.value(name)->setInstall(false, false);
+            f.items.value(name.toUtf8())->setInstall(false, false);
         std::unique_ptr<QuestionAnswerer> answerer;
         if (answer)
             answerer = std::make_unique<QuestionAnswerer>(answer);
-        QVERIFY2(f.choose(feature, choice), "the menu offers the choice");
+        if (feature.isEmpty()) {
+            f.tree()->setCurrentItem(nullptr);
+            f.page->popupSelected(choice);
+        } else {
+            QVERIFY2(f.choose(feature, choice), "the menu offers the choice");
+            QCOMPARE(f.tree()->currentItem(), f.entry(feature));
+        }
         if (answerer) {
             QVERIFY2(answerer->asked(), "removing a required feature asks first");
             QCOMPARE(answerer->texts(),
@@ -290,25 +281,6 @@ private slots:
         }
         QCOMPARE(f.selectedNames(), selected);
         QCOMPARE(willInstallIcons(f), icons);
-        QCOMPARE(f.tree()->currentItem(), f.entry(feature));
-    }
-
-    void choiceWithoutCurrentEntryChangesNothing_data()
-    {
-        QTest::addColumn<int>("choice");
-        QTest::newRow("feature and subfeatures") << 1;
-        QTest::newRow("unknown choice") << 7;
-    }
-
-    void choiceWithoutCurrentEntryChangesNothing()
-    {
-        QFETCH(int, choice);
-        Fixture f(false);
-        f.tree()->setCurrentItem(nullptr);
-        const QStringList before = f.selectedNames();
-        f.page->popupSelected(choice);
-        QCOMPARE(f.selectedNames(), before);
-        QCOMPARE(willInstallIcons(f), QStringList({ "Core", "Compiler" }));
     }
 
     void descriptionOfTheCurrentFeature_data()
@@ -330,9 +302,6 @@ private slots:
         QTest::newRow("optional feature of level 3") << "Extras" << 0
             << "<b>Description:</b> Extra boards.<p><b>Installation Level:</b> Optional installation.<p>"
                "<b>Status:</b> Not currently installed.";
-        QTest::newRow("optional feature of level 4") << "Board Files" << 2
-            << "<b>Description:</b> Board support files.<p><b>Installation Level:</b> Optional "
-               "installation.<p><b>Status:</b> Currently installed.";
         QTest::newRow("unknown level says nothing") << "Odd Level" << 0
             << "<b>Description:</b> Odd.<p><b>Installation Level:</b> <p><b>Status:</b> Not currently "
                "installed.";
@@ -346,13 +315,11 @@ private slots:
         // The installed state is set before the page is built, so the page must read it.
         Fixture f(false);
         if (!feature.isEmpty()) {
-            f.items.value(feature)->setInstalled(static_cast<InstallConfigurationItem::InstalledState>(installed),
-                                                 false);
-            f.page = std::make_unique<InstallCustomSetupDialog>(&f.application);
-            f.page->resize(500, 400);
-            f.page->show();
-            QVERIFY(QTest::qWaitForWindowExposed(f.page.get()));
-            f.click(Qt::LeftButton, f.namePoint(f.entry(feature)));
+            f.items.value(feature.toUtf8())->setInstalled(
+                static_cast<InstallConfigurationItem::InstalledState>(installed), false);
+            f.show();
+            QVERIFY(f.exposed);
+            f.click(Qt::LeftButton, f.point(f.entry(feature), false));
         }
         QCOMPARE(f.page->descriptionLabel()->text(), text);
         QCOMPARE(f.page->openMenu(), nullptr);
