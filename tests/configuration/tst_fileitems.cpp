@@ -1,6 +1,5 @@
-// The items that put files on the disk and take them off again, for real below a
-// temporary folder. Runs in a private mount namespace, where a read-only bind mount
-// makes a file that even root cannot delete, for the removal question.
+// Items that install and remove files for real below a temporary folder; a read-only bind
+// mount in the sandbox's mount namespace makes a file that even root cannot delete.
 
 #include "common/ItemTestApplication.h"
 #include "common/Sandbox.h"
@@ -32,12 +31,6 @@ const Entry mixedTable[] = {
     {"$(ItemSrc)/libBoth.so", "$(ItemDest)/lib/both/libBoth.so", 3},
     {nullptr, nullptr, 0},
 };
-const Entry allSkippedTable[] = {
-    {"$(ItemSrc)/Setup", "$(ItemDest)/bin/uninstall", 1},
-    {"$(ItemSrc)/libKept.so", "$(ItemDest)/bin/libKept.so", 1},
-    {"$(ItemSrc)/libBoth.so", "$(ItemDest)/bin/libBoth.so", 1},
-    {nullptr, nullptr, 0},
-};
 const Entry emptyTable[] = {{nullptr, nullptr, 0}};
 const QStringList mixedNames{"bin/uninstall", "bin/libOnlyChecked.so", "lib/kept/libKept.so",
                              "lib/both/libBoth.so"};
@@ -53,19 +46,13 @@ bool writeFile(const QString &path, const QByteArray &bytes)
 class LockedFolder
 {
 public:
-    explicit LockedFolder(const QString &folder) : m_folder(folder)
-    {
-        m_locked = QProcess::execute("mount", {"--bind", folder, folder}) == 0
-            && QProcess::execute("mount", {"-o", "remount,bind,ro", folder}) == 0;
-    }
+    explicit LockedFolder(const QString &folder)
+        : m_folder(folder), m_locked(QProcess::execute("mount", {"--bind", folder, folder}) == 0
+                                     && QProcess::execute("mount", {"-o", "remount,bind,ro", folder}) == 0) {}
     ~LockedFolder() { release(); }
-    void release()
-    {
-        if (m_locked)
-            m_locked = QProcess::execute("umount", {m_folder}) != 0;
-    }
+    void release() { m_locked = m_locked && QProcess::execute("umount", {m_folder}) != 0; }
     QString m_folder;
-    bool m_locked = false;
+    bool m_locked;
 };
 
 // Sources, and an installation folder inside a parent holding something else, where
@@ -104,11 +91,6 @@ QStringList existing(const World &world, const QStringList &names)
     return found;
 }
 
-const Entry *tableNamed(const QString &name)
-{
-    return name == "mixed" ? mixedTable : name == "all skipped" ? allSkippedTable : emptyTable;
-}
-
 } // namespace
 
 class tst_FileItems : public QObject
@@ -116,389 +98,360 @@ class tst_FileItems : public QObject
     Q_OBJECT
 
 private slots:
-    void init() { resetQueryPolicies(); }
+    void init()
+    {
+        resetQueryPolicies();
+        m_world = std::make_unique<World>();
+        QVERIFY2(m_world->isValid(), "fixture could not be written");
+    }
+    void cleanup() { m_world.reset(); }
 
-    void filesItemInstallsByFlag_data();
-    void filesItemInstallsByFlag();
-    void filesItemRemovesByMode_data();
-    void filesItemRemovesByMode();
-    void checkInstalled_data();
-    void checkInstalled();
-    void filesItemReportsFolderFailure();
-    void removalQuestion_data();
-    void removalQuestion();
+    void filesItemInstallsByFlag_data()
+    {
+        QTest::addColumn<bool>("empty");
+        QTest::addColumn<QStringList>("installed");
+        QTest::addColumn<QList<int>>("steps");
+        QTest::newRow("bit 0 entries are not copied")
+            << false << QStringList{"bin/uninstall", "lib/kept/libKept.so"} << QList<int>{0, 1, 2, 3};
+        QTest::newRow("empty table does nothing") << true << QStringList{} << QList<int>{};
+    }
 
-    void folderListOrder_data();
-    void folderListOrder();
+    void filesItemInstallsByFlag()
+    {
+        QFETCH(bool, empty);
+        QFETCH(QStringList, installed);
+        QFETCH(QList<int>, steps);
+        World &world = *m_world;
+        auto *item = new InstallFilesConfigurationItem(empty ? emptyTable : mixedTable, &world.root,
+                                                       "Installer", "", 0, false);
+        QSignalSpy totals(item, &InstallConfigurationItem::totalSteps);
+        QSignalSpy progress(item, qOverload<int>(&InstallConfigurationItem::progress));
 
-    void archiveItemInstallsFolder();
-    void archiveItemRemovesAndCleansUp();
-    void archiveItemFlags_data();
-    void archiveItemFlags();
+        QVERIFY2(item->install(), "install() failed");
 
-    void fileRemovalItemClimbs_data();
-    void fileRemovalItemClimbs();
+        QCOMPARE(existing(world, mixedNames), installed);
+        QCOMPARE(totals.size(), 1);
+        QCOMPARE(totals.at(0).at(0).toInt(), qMax(int(steps.size()), 2));
+        QList<int> reported;
+        for (const QList<QVariant> &signal : progress)
+            reported << signal.at(0).toInt();
+        QCOMPARE(reported, steps);
+        if (!installed.isEmpty())
+            QCOMPARE(QFileInfo(world.dest("bin/uninstall")).size(), qint64(3000));
+    }
+
+    void filesItemRemovesByMode_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<QStringList>("left");
+
+        QTest::newRow("removal keeps bit 1 entries and their folders")
+            << int(InstallApplication::Remove)
+            << QStringList{"lib/kept/libKept.so", "lib/both/libBoth.so"};
+        QTest::newRow("repair removes every entry") << int(InstallApplication::Repair) << QStringList{};
+    }
+
+    void filesItemRemovesByMode()
+    {
+        QFETCH(int, mode);
+        QFETCH(QStringList, left);
+        World &world = *m_world;
+        for (const QString &name : mixedNames)
+            QVERIFY(writeFile(world.dest(name), "installed"));
+        auto *item = new InstallFilesConfigurationItem(mixedTable, &world.root, "Installer", "", 0,
+                                                       false);
+        item->setInstalled(InstallConfigurationItem::fullyInstalled, false);
+        world.application.setMode(InstallApplication::Mode(mode));
+
+        QVERIFY2(item->uninstall(), "uninstall() failed");
+
+        QCOMPARE(existing(world, mixedNames), left);
+        // Emptied folders go, the climb passing the installation folder itself.
+        QVERIFY2(!QFileInfo::exists(world.dest("bin")), "emptied bin folder stayed");
+        QCOMPARE(QFileInfo::exists(world.dest("")), !left.isEmpty());
+        QVERIFY2(QFileInfo::exists(world.path("parent/keep.txt")), "climbed into a folder in use");
+        QCOMPARE(item->installed(), InstallConfigurationItem::notInstalled);
+    }
+
+    // Both kinds check the same names: the files item its table, the archive item its list.
+    void checkInstalled_data()
+    {
+        QTest::addColumn<bool>("archive");
+        QTest::addColumn<bool>("empty");
+        QTest::addColumn<QStringList>("present");
+        QTest::addColumn<int>("state");
+
+        for (const bool archive : {false, true}) {
+            const QString kind = archive ? "archive: " : "files: ";
+            QTest::newRow(qPrintable(kind + "no names counts as installed")) << archive << true << QStringList{} << 2;
+            QTest::newRow(qPrintable(kind + "nothing there")) << archive << false << QStringList{} << 0;
+            QTest::newRow(qPrintable(kind + "some there"))
+                << archive << false << QStringList{"lib/kept/libKept.so"} << 1;
+            QTest::newRow(qPrintable(kind + "all there, flags not looked at")) << archive << false << mixedNames << 2;
+        }
+    }
+
+    void checkInstalled()
+    {
+        QFETCH(bool, archive);
+        QFETCH(bool, empty);
+        QFETCH(QStringList, present);
+        QFETCH(int, state);
+        World &world = *m_world;
+        for (const QString &name : present)
+            QVERIFY(writeFile(world.dest(name), "x"));
+        InstallConfigurationItem *item = nullptr;
+        if (archive) {
+            auto *archiveItem = new InstallArchiveConfigurationItem("lib", "$(ItemDest)", &world.root,
+                                                                    "Library Files", "", 0, true, 0xFFFFFFFF, 3);
+            archiveItem->setFiles(empty ? QStringList{} : mixedNames);
+            item = archiveItem;
+        } else {
+            item = new InstallFilesConfigurationItem(empty ? emptyTable : mixedTable, &world.root,
+                                                     "Installer", "", 0, false);
+        }
+        QVERIFY(item->checkInstalled());
+        QCOMPARE(int(item->installed()), state);
+    }
+
+    void filesItemReportsFolderFailure()
+    {
+        World &world = *m_world;
+        // A plain file where the destination's folder would have to be made.
+        QVERIFY(writeFile(world.dest("bin"), "in the way"));
+        auto *item = new InstallFilesConfigurationItem(mixedTable, &world.root, "Installer", "", 0,
+                                                       false);
+        ScriptedAnswers answers(QList<int>{InstallCheckMessageBox::No});
+        QVERIFY(item->install());
+        QCOMPARE(answers.asked(), 1);
+        QVERIFY2(answers.messages().at(0).contains("Cannot create folder " + world.dest("bin") + "."),
+                 qPrintable(answers.messages().at(0)));
+        QCOMPARE(item->installed(), InstallConfigurationItem::notInstalled);
+    }
+
+    void removalQuestion_data()
+    {
+        // "retry" answers while the file is still locked, "retry freed" frees it first.
+        QTest::addColumn<QStringList>("script");
+        QTest::addColumn<bool>("cancelled");
+        QTest::addColumn<bool>("fileLeft");
+
+        QTest::newRow("ignore leaves the file and its folder") << QStringList{"ignore"} << false << true;
+        QTest::newRow("retry after the file was freed removes it and its folder")
+            << QStringList{"retry freed"} << false << false;
+        QTest::newRow("retry while still locked asks again")
+            << QStringList{"retry", "retry", "ignore"} << false << true;
+        QTest::newRow("cancel ends the run") << QStringList{"cancel"} << true << true;
+    }
+
+    void removalQuestion()
+    {
+        QFETCH(QStringList, script);
+        QFETCH(bool, cancelled);
+        QFETCH(bool, fileLeft);
+        World &world = *m_world;
+        const QString locked = world.dest("bin/uninstall");
+        QVERIFY(writeFile(locked, "in use"));
+        LockedFolder lock(world.dest("bin"));
+        QVERIFY2(lock.m_locked, "cannot bind-mount the folder read-only");
+        static const Entry lockedTable[] = {{"$(ItemSrc)/Setup", "$(ItemDest)/bin/uninstall", 0},
+                                            {nullptr, nullptr, 0}};
+        auto *item = new InstallFilesConfigurationItem(lockedTable, &world.root, "Installer", "", 0,
+                                                       false);
+        item->setInstalled(InstallConfigurationItem::fullyInstalled, false);
+        world.application.setMode(InstallApplication::Remove);
+
+        QList<ScriptedAnswers::Answer> answers;
+        for (const QString &step : script) {
+            const int button = step.startsWith("retry") ? InstallCheckMessageBox::Retry
+                : step == "ignore"                     ? InstallCheckMessageBox::Ignore
+                                                       : InstallCheckMessageBox::Cancel;
+            answers.append(ScriptedAnswers::Answer{button, {}});
+            if (step == "retry freed")
+                answers.last().before = [&lock] { lock.release(); };
+        }
+        ScriptedAnswers box(answers);
+
+        bool threw = false;
+        try {
+            item->uninstall();
+        } catch (const InstallUserCancelException &) {
+            threw = true;
+        }
+        lock.release();
+
+        QCOMPARE(threw, cancelled);
+        QCOMPARE(box.asked(), int(script.size()));
+        QCOMPARE(box.headings().at(0), QString("Cannot remove uninstall"));
+        QCOMPARE(box.messages().at(0),
+                 "The file " + locked
+                         + " cannot be removed, please check that it is not in use.<p>Click Retry to "
+                           "remove file, Ignore to skip the file or Cancel to terminate installation.");
+        QCOMPARE(QFileInfo::exists(locked), fileLeft);
+        QCOMPARE(QFileInfo::exists(world.dest("bin")), fileLeft);
+    }
+
+    void folderListOrder_data()
+    {
+        QTest::addColumn<QStringList>("added");
+        QTest::addColumn<QStringList>("folders");
+
+        QTest::newRow("longest first, each once")
+            << QStringList{"/a", "/a/b/c", "/a/b", "/a/b/c", "/a"} << QStringList{"/a/b/c", "/a/b", "/a"};
+        QTest::newRow("equal lengths keep the order they came in")
+            << QStringList{"/a/1", "/b/2", "/c"} << QStringList{"/a/1", "/b/2", "/c"};
+    }
+
+    void folderListOrder()
+    {
+        QFETCH(QStringList, added);
+        QFETCH(QStringList, folders);
+        FolderCleanup cleanup;
+        for (const QString &folder : added)
+            cleanup.addFolder(folder);
+        QCOMPARE(cleanup.folders(), folders);
+    }
+
+    void archiveItemInstallsFolder()
+    {
+        World &world = *m_world;
+        QVERIFY(writeFile(world.path("media/gcc/bin/gcc"), QByteArray(4096, 'g')));
+        QVERIFY(writeFile(world.path("media/gcc/README"), QByteArray(1024, 'r')));
+        QVERIFY(writeFile(world.path("media/gcc/lib/x/libc.a"), QByteArray(3072, 'c')));
+        auto *media = new FileStoreInstallMedia(world.path("media"));
+        world.application.useMedia(media);
+        auto *item = new InstallArchiveConfigurationItem("gcc", "$(ItemDest)/gcc", &world.root,
+                                                         "GCC Files", "", 0, true, 0xFFFFFFFF, 3);
+        QStringList events;
+        connect(item, &InstallConfigurationItem::totalSteps,
+                [&](int steps) { events << "total " + QString::number(steps); });
+        connect(item, qOverload<int>(&InstallConfigurationItem::progress),
+                [&](int step) { events << "step " + QString::number(step); });
+        connect(item, qOverload<const QString &>(&InstallConfigurationItem::progress),
+                [&](const QString &name) { events << "file " + name; });
+
+        QVERIFY(item->install());
+
+        QCOMPARE(item->files(), (QStringList{"bin/gcc", "lib/x/libc.a", "README"}));
+        QCOMPARE(events, (QStringList{"step 0", "total 8", "file bin/gcc", "step 4", "file lib/x/libc.a",
+                                      "step 7", "file README", "step 8"}));
+        QCOMPARE(QFileInfo(world.dest("gcc/lib/x/libc.a")).size(), qint64(3072));
+        QCOMPARE(item->installed(), InstallConfigurationItem::fullyInstalled);
+
+        // The media's signals reach the item only while it installs.
+        events.clear();
+        emit media->extractedFile(1 << 20);
+        emit media->extractingFile("later.txt");
+        QCOMPARE(events, QStringList{});
+    }
+
+    void archiveItemRemovesAndCleansUp()
+    {
+        World &world = *m_world;
+        const QStringList files{"bin/gcc", "lib/x/y/libc.a", "README", "never/installed.txt"};
+        for (const QString &name : files.mid(0, 3))
+            QVERIFY(writeFile(world.dest("gcc/" + name), "x"));
+        QVERIFY(writeFile(world.dest("other/file"), "x"));
+        auto *item = new InstallArchiveConfigurationItem("gcc", "$(ItemDest)/gcc", &world.root,
+                                                         "GCC Files", "", 0, true, 0xFFFFFFFF, 3);
+        item->setFiles(files);
+        item->setInstalled(InstallConfigurationItem::fullyInstalled, false);
+        world.application.setMode(InstallApplication::Remove);
+        QSignalSpy totals(item, &InstallConfigurationItem::totalSteps);
+        QSignalSpy progress(item, qOverload<int>(&InstallConfigurationItem::progress));
+
+        QVERIFY(item->uninstall());
+
+        QVERIFY2(!QFileInfo::exists(world.dest("gcc")), "nested empty folders stayed");
+        QVERIFY2(QFileInfo::exists(world.dest("other/file")), "a file of another component went");
+        QCOMPARE(totals.size(), 1);
+        QCOMPARE(totals.at(0).at(0).toInt(), 4);
+        QCOMPARE(progress.size(), 5); // 0, then one per name whether or not it was there
+        QCOMPARE(progress.last().at(0).toInt(), 4);
+    }
+
+    void archiveItemFlags_data()
+    {
+        QTest::addColumn<quint32>("flags");
+        QTest::addColumn<bool>("installs");
+        QTest::addColumn<bool>("removes");
+
+        QTest::newRow("1: installs only") << 1u << true << false;
+        QTest::newRow("2: removes only") << 2u << false << true;
+    }
+
+    void archiveItemFlags()
+    {
+        QFETCH(quint32, flags);
+        QFETCH(bool, installs);
+        QFETCH(bool, removes);
+        World &world = *m_world;
+        QVERIFY(writeFile(world.path("media/html/index.html"), "<html/>"));
+        world.application.useMedia(new FileStoreInstallMedia(world.path("media")));
+        auto *item = new InstallArchiveConfigurationItem("html", "$(ItemDest)/html", &world.root,
+                                                         "Help Files", "", 0, true, 0xFFFFFFFF, flags);
+        QVERIFY(item->install());
+        QCOMPARE(QFileInfo::exists(world.dest("html/index.html")), installs);
+
+        QVERIFY(writeFile(world.dest("html/index.html"), "<html/>"));
+        item->setFiles({"index.html"});
+        item->setInstalled(InstallConfigurationItem::fullyInstalled, false);
+        world.application.setMode(InstallApplication::Remove);
+        QVERIFY(item->uninstall());
+        QCOMPARE(QFileInfo::exists(world.dest("html/index.html")), !removes);
+    }
+
+    void fileRemovalItemClimbs_data()
+    {
+        QTest::addColumn<QStringList>("folders");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QStringList>("gone");
+        QTest::addColumn<QStringList>("left");
+
+        QTest::newRow("file's folder already gone: the climb starts at the nearest one")
+            << QStringList{"html"} << "html/deleted/deeper/contents.bin" << QStringList{"html", ""}
+            << QStringList{};
+        QTest::newRow("a folder that still holds something stops the climb")
+            << QStringList{"html/sub", "html/other/file"} << "html/sub/contents.bin"
+            << QStringList{"html/sub"} << QStringList{"html/other/file"};
+    }
+
+    void fileRemovalItemClimbs()
+    {
+        QFETCH(QStringList, folders);
+        QFETCH(QString, file);
+        QFETCH(QStringList, gone);
+        QFETCH(QStringList, left);
+        World &world = *m_world;
+        for (const QString &folder : folders) {
+            if (folder.endsWith("file"))
+                QVERIFY(writeFile(world.dest(folder), "x"));
+            else
+                QVERIFY(QDir().mkpath(world.dest(folder)));
+        }
+        if (QFileInfo::exists(QFileInfo(world.dest(file)).absolutePath()))
+            QVERIFY(writeFile(world.dest(file), "generated"));
+        auto *item = new InstallFileRemovalConfigurationItem(&world.root, "File Remover", "", 0, false);
+        item->addFile("$(ItemDest)/" + file);
+        QVERIFY(item->install());
+        QCOMPARE(item->installed(), InstallConfigurationItem::fullyInstalled);
+        world.application.setMode(InstallApplication::Remove);
+
+        ScriptedAnswers noQuestions(QList<int>{});
+        QVERIFY(item->uninstall());
+
+        QCOMPARE(noQuestions.asked(), 0);
+        QVERIFY2(!QFileInfo::exists(world.dest(file)), "the file stayed");
+        for (const QString &folder : gone)
+            QVERIFY2(!QFileInfo::exists(world.dest(folder)), qPrintable(folder + " stayed"));
+        for (const QString &path : left)
+            QVERIFY2(QFileInfo::exists(world.dest(path)), qPrintable(path + " went"));
+        QVERIFY2(QFileInfo::exists(world.path("parent/keep.txt")), "climbed into a folder in use");
+    }
+
+private:
+    std::unique_ptr<World> m_world;
 };
-
-void tst_FileItems::filesItemInstallsByFlag_data()
-{
-    QTest::addColumn<QString>("table");
-    QTest::addColumn<QStringList>("installed");
-    QTest::addColumn<QList<int>>("steps");
-    QTest::newRow("bit 0 entries are not copied")
-        << "mixed" << QStringList{"bin/uninstall", "lib/kept/libKept.so"} << QList<int>{0, 1, 2, 3};
-    QTest::newRow("nothing copied still steps through every entry")
-        << "all skipped" << QStringList{} << QList<int>{0, 1, 2};
-    QTest::newRow("empty table does nothing") << "empty" << QStringList{} << QList<int>{};
-}
-
-void tst_FileItems::filesItemInstallsByFlag()
-{
-    QFETCH(QString, table);
-    QFETCH(QStringList, installed);
-    QFETCH(QList<int>, steps);
-    World world;
-    QVERIFY2(world.isValid(), "fixture could not be written");
-    auto *item = new InstallFilesConfigurationItem(tableNamed(table), &world.root, "Installer", "",
-                                                   0, false);
-    QSignalSpy totals(item, &InstallConfigurationItem::totalSteps);
-    QSignalSpy progress(item, qOverload<int>(&InstallConfigurationItem::progress));
-
-    QVERIFY2(item->install(), "install() failed");
-
-    QCOMPARE(existing(world, mixedNames + QStringList{"bin/libKept.so", "bin/libBoth.so"}), installed);
-    QCOMPARE(totals.size(), 1);
-    QCOMPARE(totals.at(0).at(0).toInt(), qMax(int(steps.size()), 2));
-    QList<int> reported;
-    for (const QList<QVariant> &signal : progress)
-        reported << signal.at(0).toInt();
-    QCOMPARE(reported, steps);
-    if (!installed.isEmpty())
-        QCOMPARE(QFileInfo(world.dest("bin/uninstall")).size(), qint64(3000));
-}
-
-void tst_FileItems::filesItemRemovesByMode_data()
-{
-    QTest::addColumn<int>("mode");
-    QTest::addColumn<QStringList>("left");
-
-    QTest::newRow("removal keeps bit 1 entries and their folders")
-        << int(InstallApplication::Remove)
-        << QStringList{"lib/kept/libKept.so", "lib/both/libBoth.so"};
-    QTest::newRow("repair removes every entry") << int(InstallApplication::Repair) << QStringList{};
-    QTest::newRow("upgrade removes every entry") << int(InstallApplication::Upgrade) << QStringList{};
-}
-
-void tst_FileItems::filesItemRemovesByMode()
-{
-    QFETCH(int, mode);
-    QFETCH(QStringList, left);
-    World world;
-    QVERIFY2(world.isValid(), "fixture could not be written");
-    for (const QString &name : mixedNames)
-        QVERIFY(writeFile(world.dest(name), "installed"));
-    auto *item = new InstallFilesConfigurationItem(mixedTable, &world.root, "Installer", "", 0,
-                                                   false);
-    item->setInstalled(InstallConfigurationItem::fullyInstalled, false);
-    world.application.setMode(InstallApplication::Mode(mode));
-
-    QVERIFY2(item->uninstall(), "uninstall() failed");
-
-    QCOMPARE(existing(world, mixedNames), left);
-    // Emptied folders go, the climb passing the installation folder itself.
-    QVERIFY2(!QFileInfo::exists(world.dest("bin")), "emptied bin folder stayed");
-    QCOMPARE(QFileInfo::exists(world.dest("")), !left.isEmpty());
-    QVERIFY2(QFileInfo::exists(world.path("parent/keep.txt")), "climbed into a folder in use");
-    QCOMPARE(item->installed(), InstallConfigurationItem::notInstalled);
-}
-
-// Both kinds check the same names: the files item its table, the archive item its list.
-void tst_FileItems::checkInstalled_data()
-{
-    QTest::addColumn<bool>("archive");
-    QTest::addColumn<bool>("empty");
-    QTest::addColumn<QStringList>("present");
-    QTest::addColumn<int>("state");
-
-    for (const bool archive : {false, true}) {
-        const QString kind = archive ? "archive: " : "files: ";
-        QTest::newRow(qPrintable(kind + "no names counts as installed")) << archive << true << QStringList{} << 2;
-        QTest::newRow(qPrintable(kind + "nothing there")) << archive << false << QStringList{} << 0;
-        QTest::newRow(qPrintable(kind + "some there"))
-            << archive << false << QStringList{"lib/kept/libKept.so"} << 1;
-        QTest::newRow(qPrintable(kind + "all there, flags not looked at")) << archive << false << mixedNames << 2;
-    }
-}
-
-void tst_FileItems::checkInstalled()
-{
-    QFETCH(bool, archive);
-    QFETCH(bool, empty);
-    QFETCH(QStringList, present);
-    QFETCH(int, state);
-    World world;
-    QVERIFY2(world.isValid(), "fixture could not be written");
-    for (const QString &name : present)
-        QVERIFY(writeFile(world.dest(name), "x"));
-    InstallConfigurationItem *item = nullptr;
-    if (archive) {
-        auto *archiveItem = new InstallArchiveConfigurationItem("lib", "$(ItemDest)", &world.root,
-                                                                "Library Files", "", 0, true, 0xFFFFFFFF, 3);
-        archiveItem->setFiles(empty ? QStringList{} : mixedNames);
-        item = archiveItem;
-    } else {
-        item = new InstallFilesConfigurationItem(empty ? emptyTable : mixedTable, &world.root,
-                                                 "Installer", "", 0, false);
-    }
-    QVERIFY(item->checkInstalled());
-    QCOMPARE(int(item->installed()), state);
-}
-
-void tst_FileItems::filesItemReportsFolderFailure()
-{
-    World world;
-    QVERIFY2(world.isValid(), "fixture could not be written");
-    // A plain file where the destination's folder would have to be made.
-    QVERIFY(writeFile(world.dest("bin"), "in the way"));
-    auto *item = new InstallFilesConfigurationItem(mixedTable, &world.root, "Installer", "", 0,
-                                                   false);
-    ScriptedAnswers answers(QList<int>{InstallCheckMessageBox::No});
-    QVERIFY(item->install());
-    QCOMPARE(answers.asked(), 1);
-    QVERIFY2(answers.messages().at(0).contains("Cannot create folder " + world.dest("bin") + "."),
-             qPrintable(answers.messages().at(0)));
-    QCOMPARE(item->installed(), InstallConfigurationItem::notInstalled);
-}
-
-void tst_FileItems::removalQuestion_data()
-{
-    // "retry" answers while the file is still locked, "retry freed" frees it first.
-    QTest::addColumn<QStringList>("script");
-    QTest::addColumn<bool>("cancelled");
-    QTest::addColumn<bool>("fileLeft");
-
-    QTest::newRow("ignore leaves the file and its folder") << QStringList{"ignore"} << false << true;
-    QTest::newRow("retry after the file was freed removes it and its folder")
-        << QStringList{"retry freed"} << false << false;
-    QTest::newRow("retry while still locked asks again")
-        << QStringList{"retry", "retry", "ignore"} << false << true;
-    QTest::newRow("cancel ends the run") << QStringList{"cancel"} << true << true;
-}
-
-void tst_FileItems::removalQuestion()
-{
-    QFETCH(QStringList, script);
-    QFETCH(bool, cancelled);
-    QFETCH(bool, fileLeft);
-    World world;
-    QVERIFY2(world.isValid(), "fixture could not be written");
-    const QString locked = world.dest("bin/uninstall");
-    QVERIFY(writeFile(locked, "in use"));
-    LockedFolder lock(world.dest("bin"));
-    QVERIFY2(lock.m_locked, "cannot bind-mount the folder read-only");
-    static const Entry lockedTable[] = {{"$(ItemSrc)/Setup", "$(ItemDest)/bin/uninstall", 0},
-                                        {nullptr, nullptr, 0}};
-    auto *item = new InstallFilesConfigurationItem(lockedTable, &world.root, "Installer", "", 0,
-                                                   false);
-    item->setInstalled(InstallConfigurationItem::fullyInstalled, false);
-    world.application.setMode(InstallApplication::Remove);
-
-    QList<ScriptedAnswers::Answer> answers;
-    for (const QString &step : script) {
-        const int button = step.startsWith("retry") ? InstallCheckMessageBox::Retry
-            : step == "ignore"                     ? InstallCheckMessageBox::Ignore
-                                                   : InstallCheckMessageBox::Cancel;
-        answers.append(ScriptedAnswers::Answer{button, {}});
-        if (step == "retry freed")
-            answers.last().before = [&lock] { lock.release(); };
-    }
-    ScriptedAnswers box(answers);
-
-    bool threw = false;
-    try {
-        item->uninstall();
-    } catch (const InstallUserCancelException &) {
-        threw = true;
-    }
-    lock.release();
-
-    QCOMPARE(threw, cancelled);
-    QCOMPARE(box.asked(), int(script.size()));
-    QCOMPARE(box.headings().at(0), QString("Cannot remove uninstall"));
-    QCOMPARE(box.messages().at(0),
-             "The file " + locked
-                     + " cannot be removed, please check that it is not in use.<p>Click Retry to "
-                       "remove file, Ignore to skip the file or Cancel to terminate installation.");
-    QCOMPARE(QFileInfo::exists(locked), fileLeft);
-    QCOMPARE(QFileInfo::exists(world.dest("bin")), fileLeft);
-}
-
-void tst_FileItems::folderListOrder_data()
-{
-    QTest::addColumn<QStringList>("added");
-    QTest::addColumn<QStringList>("folders");
-
-    QTest::newRow("longest first") << QStringList{"/a", "/a/b/c", "/a/b"}
-                                   << QStringList{"/a/b/c", "/a/b", "/a"};
-    QTest::newRow("a folder is listed once") << QStringList{"/a/b", "/x", "/a/b", "/x"}
-                                             << QStringList{"/a/b", "/x"};
-    QTest::newRow("equal lengths keep the order they came in")
-        << QStringList{"/a/1", "/b/2", "/c"} << QStringList{"/a/1", "/b/2", "/c"};
-}
-
-void tst_FileItems::folderListOrder()
-{
-    QFETCH(QStringList, added);
-    QFETCH(QStringList, folders);
-    FolderCleanup cleanup;
-    for (const QString &folder : added)
-        cleanup.addFolder(folder);
-    QCOMPARE(cleanup.folders(), folders);
-}
-
-void tst_FileItems::archiveItemInstallsFolder()
-{
-    World world;
-    QVERIFY2(world.isValid(), "fixture could not be written");
-    QVERIFY(writeFile(world.path("media/gcc/bin/gcc"), QByteArray(4096, 'g')));
-    QVERIFY(writeFile(world.path("media/gcc/README"), QByteArray(1024, 'r')));
-    QVERIFY(writeFile(world.path("media/gcc/lib/x/libc.a"), QByteArray(3072, 'c')));
-    auto *media = new FileStoreInstallMedia(world.path("media"));
-    world.application.useMedia(media);
-    auto *item = new InstallArchiveConfigurationItem("gcc", "$(ItemDest)/gcc", &world.root,
-                                                     "GCC Files", "", 0, true, 0xFFFFFFFF, 3);
-    QStringList events;
-    connect(item, &InstallConfigurationItem::totalSteps,
-            [&](int steps) { events << "total " + QString::number(steps); });
-    connect(item, qOverload<int>(&InstallConfigurationItem::progress),
-            [&](int step) { events << "step " + QString::number(step); });
-    connect(item, qOverload<const QString &>(&InstallConfigurationItem::progress),
-            [&](const QString &name) { events << "file " + name; });
-
-    QVERIFY(item->install());
-
-    QCOMPARE(item->files(), (QStringList{"bin/gcc", "lib/x/libc.a", "README"}));
-    QCOMPARE(events, (QStringList{"step 0", "total 8", "file bin/gcc", "step 4", "file lib/x/libc.a",
-                                  "step 7", "file README", "step 8"}));
-    QCOMPARE(QFileInfo(world.dest("gcc/lib/x/libc.a")).size(), qint64(3072));
-    QCOMPARE(item->installed(), InstallConfigurationItem::fullyInstalled);
-
-    // The media's signals reach the item only while it installs.
-    events.clear();
-    emit media->extractedFile(1 << 20);
-    emit media->extractingFile("later.txt");
-    QCOMPARE(events, QStringList{});
-}
-
-void tst_FileItems::archiveItemRemovesAndCleansUp()
-{
-    World world;
-    QVERIFY2(world.isValid(), "fixture could not be written");
-    const QStringList files{"bin/gcc", "lib/x/y/libc.a", "README", "never/installed.txt"};
-    for (const QString &name : files.mid(0, 3))
-        QVERIFY(writeFile(world.dest("gcc/" + name), "x"));
-    QVERIFY(writeFile(world.dest("other/file"), "x"));
-    auto *item = new InstallArchiveConfigurationItem("gcc", "$(ItemDest)/gcc", &world.root,
-                                                     "GCC Files", "", 0, true, 0xFFFFFFFF, 3);
-    item->setFiles(files);
-    item->setInstalled(InstallConfigurationItem::fullyInstalled, false);
-    world.application.setMode(InstallApplication::Remove);
-    QSignalSpy totals(item, &InstallConfigurationItem::totalSteps);
-    QSignalSpy progress(item, qOverload<int>(&InstallConfigurationItem::progress));
-
-    QVERIFY(item->uninstall());
-
-    QVERIFY2(!QFileInfo::exists(world.dest("gcc")), "nested empty folders stayed");
-    QVERIFY2(QFileInfo::exists(world.dest("other/file")), "a file of another component went");
-    QCOMPARE(totals.size(), 1);
-    QCOMPARE(totals.at(0).at(0).toInt(), 4);
-    QCOMPARE(progress.size(), 5); // 0, then one per name whether or not it was there
-    QCOMPARE(progress.last().at(0).toInt(), 4);
-}
-
-void tst_FileItems::archiveItemFlags_data()
-{
-    QTest::addColumn<quint32>("flags");
-    QTest::addColumn<bool>("installs");
-    QTest::addColumn<bool>("removes");
-
-    QTest::newRow("1: installs only") << 1u << true << false;
-    QTest::newRow("2: removes only") << 2u << false << true;
-}
-
-void tst_FileItems::archiveItemFlags()
-{
-    QFETCH(quint32, flags);
-    QFETCH(bool, installs);
-    QFETCH(bool, removes);
-    World world;
-    QVERIFY2(world.isValid(), "fixture could not be written");
-    QVERIFY(writeFile(world.path("media/html/index.html"), "<html/>"));
-    world.application.useMedia(new FileStoreInstallMedia(world.path("media")));
-    auto *item = new InstallArchiveConfigurationItem("html", "$(ItemDest)/html", &world.root,
-                                                     "Help Files", "", 0, true, 0xFFFFFFFF, flags);
-    QVERIFY(item->install());
-    QCOMPARE(QFileInfo::exists(world.dest("html/index.html")), installs);
-
-    QVERIFY(writeFile(world.dest("html/index.html"), "<html/>"));
-    item->setFiles({"index.html"});
-    item->setInstalled(InstallConfigurationItem::fullyInstalled, false);
-    world.application.setMode(InstallApplication::Remove);
-    QVERIFY(item->uninstall());
-    QCOMPARE(QFileInfo::exists(world.dest("html/index.html")), !removes);
-}
-
-void tst_FileItems::fileRemovalItemClimbs_data()
-{
-    QTest::addColumn<QStringList>("folders");
-    QTest::addColumn<QString>("file");
-    QTest::addColumn<QStringList>("gone");
-    QTest::addColumn<QStringList>("left");
-
-    QTest::newRow("file present: its folders go up to one in use")
-        << QStringList{"html/sub"} << "html/sub/contents.bin" << QStringList{"html", ""}
-        << QStringList{};
-    QTest::newRow("file's folder already gone: the climb starts at the nearest one")
-        << QStringList{"html"} << "html/deleted/deeper/contents.bin" << QStringList{"html", ""}
-        << QStringList{};
-    QTest::newRow("a folder that still holds something stops the climb")
-        << QStringList{"html/sub", "html/other/file"} << "html/sub/contents.bin"
-        << QStringList{"html/sub"} << QStringList{"html/other/file"};
-}
-
-void tst_FileItems::fileRemovalItemClimbs()
-{
-    QFETCH(QStringList, folders);
-    QFETCH(QString, file);
-    QFETCH(QStringList, gone);
-    QFETCH(QStringList, left);
-    World world;
-    QVERIFY2(world.isValid(), "fixture could not be written");
-    for (const QString &folder : folders) {
-        if (folder.endsWith("file"))
-            QVERIFY(writeFile(world.dest(folder), "x"));
-        else
-            QVERIFY(QDir().mkpath(world.dest(folder)));
-    }
-    if (QFileInfo::exists(QFileInfo(world.dest(file)).absolutePath()))
-        QVERIFY(writeFile(world.dest(file), "generated"));
-    auto *item = new InstallFileRemovalConfigurationItem(&world.root, "File Remover", "", 0, false);
-    item->addFile("$(ItemDest)/" + file);
-    QVERIFY(item->install());
-    QCOMPARE(item->installed(), InstallConfigurationItem::fullyInstalled);
-    world.application.setMode(InstallApplication::Remove);
-
-    ScriptedAnswers noQuestions(QList<int>{});
-    QVERIFY(item->uninstall());
-
-    QCOMPARE(noQuestions.asked(), 0);
-    QVERIFY2(!QFileInfo::exists(world.dest(file)), "the file stayed");
-    for (const QString &folder : gone)
-        QVERIFY2(!QFileInfo::exists(world.dest(folder)), qPrintable(folder + " stayed"));
-    for (const QString &path : left)
-        QVERIFY2(QFileInfo::exists(world.dest(path)), qPrintable(path + " went"));
-    QVERIFY2(QFileInfo::exists(world.path("parent/keep.txt")), "climbed into a folder in use");
-}
 
 int main(int argc, char **argv)
 {
