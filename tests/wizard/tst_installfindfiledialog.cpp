@@ -1,6 +1,3 @@
-// The locate dialog: its three forms, where the typed or chosen answer goes, OK and
-// Cancel, and the unattended answer.
-
 #include "wizard/WizardTestSupport.h"
 
 #include "app/core/VariableTable.h"
@@ -124,51 +121,80 @@ private slots:
         QVERIFY(ok && ok->isDefault() && buttonWithText(&dialog, QStringLiteral("&Cancel")));
     }
 
-    void typingStoresTheAnswer_data()
+    // The answer, typed or chosen with the chooser (relative to the temporary folder; empty
+    // cancels it), goes to SrcDir, DestDir or the dialog's located path.
+    void answerGoesWhereThePathSays_data()
     {
         QTest::addColumn<QString>("path");
-        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("browse");
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<QString>("caption");
         QTest::addColumn<QString>("srcDir");
         QTest::addColumn<QString>("destDir");
         QTest::addColumn<QString>("located");
 
-        QTest::newRow("installation folder goes to SrcDir")
-            << "$(SrcDir)/payload.bin" << "/media/cd" << "/media/cd" << "@/product" << "";
-        QTest::newRow("product folder goes to DestDir")
-            << "$(DestDir)/bin" << "/opt/studio" << "@/source" << "/opt/studio" << "";
-        QTest::newRow("a file is kept by the dialog")
-            << "/opt/lib/libcore.so" << "/usr/lib/libcore.so" << "@/source" << "@/product"
-            << "/usr/lib/libcore.so";
+        QTest::newRow("typed installation folder goes to SrcDir") << "$(SrcDir)/payload.bin" << false
+            << "/media/cd" << "" << "/media/cd" << "@/product" << "";
+        QTest::newRow("typed product folder goes to DestDir") << "$(DestDir)/bin" << false << "/opt/studio" << ""
+            << "@/source" << "/opt/studio" << "";
+        QTest::newRow("a typed file is kept by the dialog") << "/opt/lib/libcore.so" << false
+            << "/usr/lib/libcore.so" << "" << "@/source" << "@/product" << "/usr/lib/libcore.so";
+        QTest::newRow("installation folder chosen") << "$(SrcDir)/payload.bin" << true << "source/data"
+            << "Please locate installation folder." << "@/source/data" << "@/product" << "";
+        QTest::newRow("installation folder chooser cancelled") << "$(SrcDir)/payload.bin" << true << ""
+            << "Please locate installation folder." << "@/source" << "@/product" << "";
+        QTest::newRow("file chosen") << "$(Base)/lib/libcore.so" << true << "source/data/libcore.so"
+            << "Please locate Fenwick Studio folder." << "@/source" << "@/product" << "@/source/data/libcore.so";
     }
 
-    void typingStoresTheAnswer()
+    void answerGoesWhereThePathSays()
     {
         QFETCH(QString, path);
-        QFETCH(QString, typed);
+        QFETCH(bool, browse);
+        QFETCH(QString, answer);
+        QFETCH(QString, caption);
         QFETCH(QString, srcDir);
         QFETCH(QString, destDir);
         QFETCH(QString, located);
 
         const QString base = m_folder->path();
+        if (answer.startsWith(QLatin1String("source/data/"))) {
+            QFile file(m_folder->filePath(answer));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        }
+        // The widget chooser can be driven from here; a desktop's own chooser cannot.
+        QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
         InstallFindFileDialog dialog(nullptr, path);
+        // Opening must not flatten a variable that refers to others.
+        QCOMPARE(variable(QStringLiteral("SrcDir")), QStringLiteral("$(Base)/source"));
+        QCOMPARE(variable(QStringLiteral("DestDir")), QStringLiteral("$(Base)/product"));
+        const QString before = dialog.pathEdit()->text();
         dialog.show();
-        dialog.pathEdit()->selectAll();
-        QTest::keyClicks(dialog.pathEdit(), typed);
+        if (browse) {
+            QString shownCaption;
+            ModalDriver driver(
+                [&](QWidget *modal) {
+                    auto *chooser = qobject_cast<QFileDialog *>(modal);
+                    if (chooser)
+                        shownCaption = chooser->windowTitle();
+                    if (!chooser || answer.isEmpty())
+                        return static_cast<QDialog *>(modal)->reject();
+                    chooser->selectFile(m_folder->filePath(answer));
+                    static_cast<QDialog *>(chooser)->accept(); // the chooser's own accept checks the choice
+                },
+                &dialog);
+            dialog.findChild<QToolButton *>()->click();
+            QVERIFY2(driver.acted(), "no chooser came up");
+            QCOMPARE(shownCaption, caption);
+            QCOMPARE(dialog.pathEdit()->text(), answer.isEmpty() ? before : m_folder->filePath(answer));
+        } else {
+            dialog.pathEdit()->selectAll();
+            QTest::keyClicks(dialog.pathEdit(), answer);
+        }
         QCOMPARE(expand(QStringLiteral("$(SrcDir)")), srcDir.replace(QLatin1Char('@'), base));
         QCOMPARE(expand(QStringLiteral("$(DestDir)")), destDir.replace(QLatin1Char('@'), base));
         if (!located.isEmpty())
-            QCOMPARE(dialog.locatedPath(), located);
-    }
-
-    void openingKeepsTheVariableAsWritten()
-    {
-        // Opening and cancelling must not flatten a variable that refers to others.
-        InstallFindFileDialog source(nullptr, QStringLiteral("$(SrcDir)/x"));
-        InstallFindFileDialog product(nullptr, QStringLiteral("$(DestDir)/x"));
-        QCOMPARE(variable(QStringLiteral("SrcDir")), QStringLiteral("$(Base)/source"));
-        QCOMPARE(variable(QStringLiteral("DestDir")), QStringLiteral("$(Base)/product"));
-        QCOMPARE(InstallFindFileDialog(nullptr, QStringLiteral("/a/b.txt")).locatedPath(),
-                 QStringLiteral("/a/b.txt"));
+            QCOMPARE(dialog.locatedPath(), located.replace(QLatin1Char('@'), base));
     }
 
     void buttonsEndTheDialog_data()
@@ -178,7 +204,7 @@ private slots:
 
         QTest::newRow("ok") << "&OK" << 1;
         QTest::newRow("cancel") << "&Cancel" << 0;
-            QTest::newRow("return presses OK") << "return" << 1;
+        QTest::newRow("return presses OK") << "return" << 1;
     }
 
     void buttonsEndTheDialog()
@@ -195,72 +221,6 @@ private slots:
         });
         QCOMPARE(dialog.exec(), result);
         QVERIFY2(driver.acted(), "the dialog never came up");
-    }
-
-    void browsing_data()
-    {
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<QString>("choice"); // relative to the temporary folder; empty cancels
-        QTest::addColumn<QString>("caption");
-        QTest::addColumn<QString>("srcDir");
-        QTest::addColumn<QString>("located");
-
-        QTest::newRow("installation folder chosen")
-            << "$(SrcDir)/payload.bin" << "source/data" << "Please locate installation folder."
-            << "@/source/data" << "";
-        QTest::newRow("installation folder chooser cancelled")
-            << "$(SrcDir)/payload.bin" << "" << "Please locate installation folder." << "@/source"
-            << "";
-        QTest::newRow("file chosen")
-            << "$(Base)/lib/libcore.so" << "source/data/libcore.so"
-            << "Please locate Fenwick Studio folder." << "@/source" << "@/source/data/libcore.so";
-    }
-
-    void browsing()
-    {
-        QFETCH(QString, path);
-        QFETCH(QString, choice);
-        QFETCH(QString, caption);
-        QFETCH(QString, srcDir);
-        QFETCH(QString, located);
-
-        const QString base = m_folder->path();
-        if (choice.endsWith(QLatin1String(".so"))) {
-            QFile file(m_folder->filePath(choice));
-            QVERIFY(file.open(QIODevice::WriteOnly));
-        }
-        // The widget chooser can be driven from here; a desktop's own chooser cannot.
-        QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
-        InstallFindFileDialog dialog(nullptr, path);
-        const QString before = dialog.pathEdit()->text();
-        dialog.show();
-        QString shownCaption;
-        ModalDriver driver(
-            [&](QWidget *modal) {
-                auto *chooser = qobject_cast<QFileDialog *>(modal);
-                if (!chooser) {
-                    static_cast<QDialog *>(modal)->reject();
-                    return;
-                }
-                shownCaption = chooser->windowTitle();
-                if (choice.isEmpty()) {
-                    chooser->reject();
-                    return;
-                }
-                chooser->selectFile(m_folder->filePath(choice));
-                static_cast<QDialog *>(chooser)->accept(); // the chooser's own accept checks the choice
-            },
-            &dialog);
-        dialog.findChild<QToolButton *>()->click();
-        QVERIFY2(driver.acted(), "no chooser came up");
-        QCOMPARE(shownCaption, caption);
-        QCOMPARE(expand(QStringLiteral("$(SrcDir)")), srcDir.replace(QLatin1Char('@'), base));
-        if (choice.isEmpty())
-            QCOMPARE(dialog.pathEdit()->text(), before);
-        else
-            QCOMPARE(dialog.pathEdit()->text(), m_folder->filePath(choice));
-        if (!located.isEmpty())
-            QCOMPARE(dialog.locatedPath(), located.replace(QLatin1Char('@'), base));
     }
 
     void unattendedRunAnswersCancel()
