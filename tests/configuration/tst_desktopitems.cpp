@@ -1,6 +1,5 @@
-// The desktop entry, MIME types with icons and device rules, written for real to the
-// system folders of a private mount namespace and checked against hand-written texts
-// and the desktop's own tools.
+// Desktop entry, MIME types with icons and device rules, written to the sandbox's system
+// folders and checked against hand-written texts and the desktop's own tools.
 
 #include "common/ItemTestApplication.h"
 #include "common/Sandbox.h"
@@ -106,389 +105,363 @@ class tst_DesktopItems : public QObject
     Q_OBJECT
 
 private slots:
-    void init() { resetQueryPolicies(); }
-    void cleanup();
-
-    void shortcutLines_data();
-    void shortcutLines();
-    void shortcutPassesTheDesktopValidator();
-    void shortcutRemovalAndCheck();
-    void writeFailure_data();
-    void writeFailure();
-
-    void mimePackageLines_data();
-    void mimePackageLines();
-    void mimeDatabaseKnowsTheExtension();
-    void mimeIcons_data();
-    void mimeIcons();
-    void refreshCommandsAreAddedOnce();
-    void userLocationWithoutUsableHomeIsSkipped();
-
-    void rulesItemLevel_data();
-    void rulesItemLevel();
-    void rulesItemInstallsFromMedia();
-};
-
-// Every test starts from the sandbox's own /usr/share: what an earlier one wrote goes.
-void tst_DesktopItems::cleanup()
-{
-    const QStringList patterns{"corvane-*.desktop", "bigvendor-*", "application-x-*"};
-    QStringList folders{"/usr/share/applications", "/usr/share/mime/packages"};
-    for (const int size : {256, 128, 64, 48, 32, 24, 16})
-        folders << QString("/usr/share/icons/hicolor/%1x%1/mimetypes").arg(size);
-    for (const QString &folder : folders)
-        for (const QFileInfo &entry : QDir(folder).entryInfoList(patterns, QDir::AllEntries | QDir::NoDotAndDotDot))
-            entry.isDir() ? void(QDir(entry.filePath()).removeRecursively()) : void(QFile::remove(entry.filePath()));
-}
-
-void tst_DesktopItems::shortcutLines_data()
-{
-    QTest::addColumn<QString>("destDir");
-    QTest::addColumn<bool>("productEntry");
-    QTest::addColumn<QString>("file");
-    QTest::addColumn<QByteArray>("lines");
-
-    const QByteArray productLines("[Desktop Entry]\n"
-                                  "Encoding=UTF-8\n"
-                                  "Name=Corvane Fenwick Studio for RISC-V 4.52a\n"
-                                  "Comment=Corvane Fenwick Studio for RISC-V 4.52a\n"
-                                  "Type=Application\n"
-                                  "Exec=/usr/share/corvane_fenwick_studio_for_risc-v_4.52a/bin/fwStudio\n"
-                                  "Icon=/usr/share/corvane_fenwick_studio_for_risc-v_4.52a/bin/StudioIcon.png\n"
-                                  "Terminal=false\n"
-                                  "StartupNotify=true\n"
-                                  "Categories=Development;X-MandrivaLinux-MoreApplications-Development;\n"
-                                  "MimeType=application/x-corvane-fwproject;application/x-corvane-fwpackage;"
-                                  "application/x-corvane-fwarchive;\n");
-    QTest::newRow("the product's entry")
-        << "/usr/share/corvane_fenwick_studio_for_risc-v_4.52a" << true << productEntryFile << productLines;
-    QTest::newRow("spaces escaped in Exec and Icon only")
-        << "/opt/Fenwick Studio" << true << productEntryFile
-        << QByteArray(productLines).replace("/usr/share/corvane_fenwick_studio_for_risc-v_4.52a",
-                                            "/opt/Fenwick\\ Studio");
-    QTest::newRow("no categories hides it; no icon, no MIME types")
-        << "/opt/x" << false << "/usr/share/applications/bigvendor-plain-tool.desktop"
-        << QByteArray("[Desktop Entry]\n"
-                      "Encoding=UTF-8\n"
-                      "Name=Plain Tool\n"
-                      "Comment=Plain Tool\n"
-                      "Type=Application\n"
-                      "Exec=/opt/x/tool\n"
-                      "Terminal=true\n"
-                      "StartupNotify=false\n"
-                      "NoDisplay=true\n");
-}
-
-void tst_DesktopItems::shortcutLines()
-{
-    QFETCH(QString, destDir);
-    QFETCH(bool, productEntry);
-    QFETCH(QString, file);
-    QFETCH(QByteArray, lines);
-    World world;
-    QVERIFY2(world.isValid(), "fixture could not be written");
-    setPathVariable("DestDir", destDir);
-    InstallFreeDesktopShortcutConfigurationItem *item =
-            productEntry ? productShortcut(&world.root)
-                         : new InstallFreeDesktopShortcutConfigurationItem(
-                                   1, "Big Vendor", "Plain Tool", "$(DestDir)/tool", "", true,
-                                   false, "", "", &world.root, "Tool", "", 0, false);
-    QCOMPARE(item->desktopFilePath(), file);
-
-    QVERIFY(item->install());
-    QCOMPARE(readAll(file), lines);
-    QCOMPARE(world.application.postInstallCommands(),
-             QStringList{"update-desktop-database -q /usr/share/applications"});
-}
-
-void tst_DesktopItems::shortcutPassesTheDesktopValidator()
-{
-    const QString validator = QStandardPaths::findExecutable("desktop-file-validate");
-    if (validator.isEmpty())
-        QSKIP("desktop-file-validate is not installed (package desktop-file-utils)");
-    World world;
-    QVERIFY2(world.isValid(), "fixture could not be written");
-    QVERIFY(productShortcut(&world.root)->install());
-
-    int status = -1;
-    const QString output = runTool(validator, {productEntryFile}, status);
-    // Only the deprecated Encoding key and the comment equal to the name may be warned about.
-    for (const QString &line : output.split('\n', Qt::SkipEmptyParts)) {
-        const bool expected = line.contains("warning: key \"Encoding\"")
-            || line.contains("for key \"Comment\" in group \"Desktop Entry\" looks the same as "
-                             "that of key \"Name\"");
-        QVERIFY2(expected, qPrintable(line));
+    void init()
+    {
+        resetQueryPolicies();
+        m_world = std::make_unique<World>();
+        QVERIFY2(m_world->isValid(), "fixture could not be written");
     }
-    QVERIFY2(status == 0, qPrintable(output));
-}
 
-void tst_DesktopItems::shortcutRemovalAndCheck()
-{
-    World world;
-    QVERIFY2(world.isValid(), "fixture could not be written");
-    auto *item = productShortcut(&world.root);
-    QVERIFY(item->checkInstalled());
-    QCOMPARE(item->installed(), InstallConfigurationItem::notInstalled);
-
-    world.application.setMode(InstallApplication::Remove);
-    item->setInstalled(InstallConfigurationItem::fullyInstalled, false);
-    QVERIFY(item->uninstall());
-    QVERIFY2(world.application.postInstallCommands().isEmpty(), "refresh without a removal");
-
-    world.application.setMode(InstallApplication::Typical);
-    QVERIFY(item->install());
-    QVERIFY(item->checkInstalled());
-    QCOMPARE(item->installed(), InstallConfigurationItem::fullyInstalled);
-
-    world.application.setMode(InstallApplication::Remove);
-    QVERIFY(item->uninstall());
-    QVERIFY2(!QFileInfo::exists(productEntryFile), "the entry stayed");
-    QCOMPARE(world.application.postInstallCommands(),
-             QStringList{"update-desktop-database -q /usr/share/applications"});
-}
-
-void tst_DesktopItems::writeFailure_data()
-{
-    QTest::addColumn<QString>("blocked");
-    QTest::addColumn<QString>("message");
-    QTest::newRow("desktop entry") << productEntryFile << "<p>Cannot write .desktop file.</p>";
-    const QString package = "/usr/share/mime/packages/application-x-test-blocked.xml";
-    QTest::newRow("MIME package") << package << "<p>Cannot write Mime type file" + package + ".</p>";
-}
-
-void tst_DesktopItems::writeFailure()
-{
-    QFETCH(QString, blocked);
-    QFETCH(QString, message);
-    World world;
-    QVERIFY2(world.isValid(), "fixture could not be written");
-    QVERIFY(QDir().mkpath(blocked + "/in-the-way"));
-    InstallConfigurationItem *item = blocked == productEntryFile
-            ? static_cast<InstallConfigurationItem *>(productShortcut(&world.root))
-            : mimeItem(&world.root, "application/x-test-blocked", ".blocked");
-    ScriptedAnswers answers(QList<int>{InstallCheckMessageBox::No});
-    QVERIFY(item->install());
-    QCOMPARE(answers.asked(), 1);
-    QVERIFY2(answers.messages().at(0).contains(message), qPrintable(answers.messages().at(0)));
-    if (blocked == productEntryFile)
-        QVERIFY2(world.application.postInstallCommands().isEmpty(), "refresh after a failure");
-    QDir(blocked).removeRecursively();
-}
-
-void tst_DesktopItems::mimePackageLines_data()
-{
-    QTest::addColumn<QString>("type");
-    QTest::addColumn<QString>("extension");
-    QTest::addColumn<QString>("parentType");
-    QTest::addColumn<QString>("comment");
-    QTest::addColumn<QString>("file");
-    QTest::addColumn<QByteArray>("lines");
-
-    QTest::newRow("the product's project files")
-        << "application/x-corvane-fwproject" << ".fwProject" << "text/xml"
-        << "Corvane Fenwick Studio Project File"
-        << "/usr/share/mime/packages/application-x-corvane-fwproject.xml"
-        << QByteArray("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-                      "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
-                      "  <mime-type type=\"application/x-corvane-fwproject\">\n"
-                      "    <sub-class-of type=\"text/xml\"/>\n"
-                      "    <comment>Corvane Fenwick Studio Project File</comment>\n"
-                      "    <glob pattern=\"*.fwProject\"/>\n"
-                      "  </mime-type>\n"
-                      "</mime-info>\n");
-    QTest::newRow("no parent type, no comment: the glob stays")
-        << "application/x-test-bare" << ".bare" << "" << ""
-        << "/usr/share/mime/packages/application-x-test-bare.xml"
-        << QByteArray("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-                      "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
-                      "  <mime-type type=\"application/x-test-bare\">\n"
-                      "    <glob pattern=\"*.bare\"/>\n"
-                      "  </mime-type>\n"
-                      "</mime-info>\n");
-}
-
-void tst_DesktopItems::mimePackageLines()
-{
-    QFETCH(QString, type);
-    QFETCH(QString, extension);
-    QFETCH(QString, parentType);
-    QFETCH(QString, comment);
-    QFETCH(QString, file);
-    QFETCH(QByteArray, lines);
-    World world;
-    QVERIFY2(world.isValid(), "fixture could not be written");
-    auto *item = mimeItem(&world.root, type, extension, parentType, comment);
-    QCOMPARE(item->packageFilePath(), file);
-
-    QVERIFY(item->install());
-    QCOMPARE(readAll(file), lines);
-    QVERIFY(item->checkInstalled());
-    QCOMPARE(item->installed(), InstallConfigurationItem::fullyInstalled);
-
-    // Removing the product leaves the registration: other programs may rely on it.
-    world.application.setMode(InstallApplication::Remove);
-    QVERIFY(item->uninstall());
-    QVERIFY2(QFileInfo::exists(file), "the MIME package was removed");
-}
-
-void tst_DesktopItems::mimeDatabaseKnowsTheExtension()
-{
-    const QString updater = QStandardPaths::findExecutable("update-mime-database");
-    if (updater.isEmpty())
-        QSKIP("update-mime-database is not installed (package shared-mime-info)");
-    World world;
-    QVERIFY2(world.isValid(), "fixture could not be written");
-    QVERIFY(mimeItem(&world.root, "application/x-corvane-fwproject", ".fwProject")->install());
-
-    int status = -1;
-    const QString output = runTool(updater, {"/usr/share/mime"}, status);
-    QVERIFY2(status == 0, qPrintable(output));
-    // Globs without a case flag match ignoring case, as the database's readers do.
-    QStringList types;
-    for (const QByteArray &line : readAll("/usr/share/mime/globs").split('\n')) {
-        const QString text = QString::fromUtf8(line);
-        const qsizetype colon = text.indexOf(':');
-        if (text.startsWith('#') || colon < 0)
-            continue;
-        const QRegularExpression glob(
-                QRegularExpression::wildcardToRegularExpression(text.mid(colon + 1)),
-                QRegularExpression::CaseInsensitiveOption);
-        if (glob.match("Blinky.fwProject").hasMatch())
-            types << text.left(colon);
+    // Every test starts from the sandbox's own /usr/share and /etc: what an earlier one wrote goes.
+    void cleanup()
+    {
+        m_world.reset();
+        QDir("/etc/udev").removeRecursively();
+        const QStringList patterns{"corvane-*.desktop", "bigvendor-*", "application-x-*"};
+        QStringList folders{"/usr/share/applications", "/usr/share/mime/packages"};
+        for (const int size : {256, 128, 64, 48, 32, 24, 16})
+            folders << QString("/usr/share/icons/hicolor/%1x%1/mimetypes").arg(size);
+        for (const QString &folder : folders)
+            for (const QFileInfo &entry : QDir(folder).entryInfoList(patterns, QDir::AllEntries | QDir::NoDotAndDotDot))
+                entry.isDir() ? void(QDir(entry.filePath()).removeRecursively()) : void(QFile::remove(entry.filePath()));
     }
-    QCOMPARE(types, QStringList{"application/x-corvane-fwproject"});
-    QVERIFY2(readAll("/usr/share/mime/subclasses")
-                     .split('\n')
-                     .contains("application/x-corvane-fwproject text/xml"),
-             "the generated database lost the parent type");
-}
 
-void tst_DesktopItems::mimeIcons_data()
-{
-    QTest::addColumn<bool>("iconPresent");
-    QTest::newRow("icon written at every size") << true;
-    QTest::newRow("missing icon: no sizes, no icon refresh") << false;
-}
+    void shortcutLines_data()
+    {
+        QTest::addColumn<QString>("destDir");
+        QTest::addColumn<bool>("productEntry");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QByteArray>("lines");
 
-void tst_DesktopItems::mimeIcons()
-{
-    QFETCH(bool, iconPresent);
-    World world;
-    QVERIFY2(world.isValid(), "fixture could not be written");
-    if (!iconPresent)
-        QVERIFY(QFile::remove(world.path("icons/FileIcon.png")));
-    QVERIFY(mimeItem(&world.root, "application/x-corvane-fwarchive", ".fwArchive")->install());
+        const QByteArray productLines("[Desktop Entry]\n"
+                                      "Encoding=UTF-8\n"
+                                      "Name=Corvane Fenwick Studio for RISC-V 4.52a\n"
+                                      "Comment=Corvane Fenwick Studio for RISC-V 4.52a\n"
+                                      "Type=Application\n"
+                                      "Exec=/usr/share/corvane_fenwick_studio_for_risc-v_4.52a/bin/fwStudio\n"
+                                      "Icon=/usr/share/corvane_fenwick_studio_for_risc-v_4.52a/bin/StudioIcon.png\n"
+                                      "Terminal=false\n"
+                                      "StartupNotify=true\n"
+                                      "Categories=Development;X-MandrivaLinux-MoreApplications-Development;\n"
+                                      "MimeType=application/x-corvane-fwproject;application/x-corvane-fwpackage;"
+                                      "application/x-corvane-fwarchive;\n");
+        QTest::newRow("the product's entry")
+            << "/usr/share/corvane_fenwick_studio_for_risc-v_4.52a" << true << productEntryFile << productLines;
+        QTest::newRow("spaces escaped in Exec and Icon only")
+            << "/opt/Fenwick Studio" << true << productEntryFile
+            << QByteArray(productLines).replace("/usr/share/corvane_fenwick_studio_for_risc-v_4.52a",
+                                                "/opt/Fenwick\\ Studio");
+        QTest::newRow("no categories hides it; no icon, no MIME types")
+            << "/opt/x" << false << "/usr/share/applications/bigvendor-plain-tool.desktop"
+            << QByteArray("[Desktop Entry]\n"
+                          "Encoding=UTF-8\n"
+                          "Name=Plain Tool\n"
+                          "Comment=Plain Tool\n"
+                          "Type=Application\n"
+                          "Exec=/opt/x/tool\n"
+                          "Terminal=true\n"
+                          "StartupNotify=false\n"
+                          "NoDisplay=true\n");
+    }
 
-    for (const int size : {256, 128, 64, 48, 32, 24, 16}) {
-        const QString file = QString("/usr/share/icons/hicolor/%1x%1/mimetypes/"
-                                     "application-x-corvane-fwarchive.png")
-                                     .arg(size);
-        QCOMPARE(QFileInfo::exists(file), iconPresent);
+    void shortcutLines()
+    {
+        QFETCH(QString, destDir);
+        QFETCH(bool, productEntry);
+        QFETCH(QString, file);
+        QFETCH(QByteArray, lines);
+        World &world = *m_world;
+        setPathVariable("DestDir", destDir);
+        InstallFreeDesktopShortcutConfigurationItem *item =
+                productEntry ? productShortcut(&world.root)
+                             : new InstallFreeDesktopShortcutConfigurationItem(
+                                       1, "Big Vendor", "Plain Tool", "$(DestDir)/tool", "", true,
+                                       false, "", "", &world.root, "Tool", "", 0, false);
+        QCOMPARE(item->desktopFilePath(), file);
+
+        QVERIFY(item->install());
+        QCOMPARE(readAll(file), lines);
+        QCOMPARE(world.application.postInstallCommands(),
+                 QStringList{"update-desktop-database -q /usr/share/applications"});
+    }
+
+    void shortcutPassesTheDesktopValidator()
+    {
+        const QString validator = QStandardPaths::findExecutable("desktop-file-validate");
+        if (validator.isEmpty())
+            QSKIP("desktop-file-validate is not installed (package desktop-file-utils)");
+        World &world = *m_world;
+        QVERIFY(productShortcut(&world.root)->install());
+
+        int status = -1;
+        const QString output = runTool(validator, {productEntryFile}, status);
+        // Only the deprecated Encoding key and the comment equal to the name may be warned about.
+        for (const QString &line : output.split('\n', Qt::SkipEmptyParts)) {
+            const bool expected = line.contains("warning: key \"Encoding\"")
+                || line.contains("for key \"Comment\" in group \"Desktop Entry\" looks the same as "
+                                 "that of key \"Name\"");
+            QVERIFY2(expected, qPrintable(line));
+        }
+        QVERIFY2(status == 0, qPrintable(output));
+    }
+
+    void shortcutRemovalAndCheck()
+    {
+        World &world = *m_world;
+        auto *item = productShortcut(&world.root);
+        QVERIFY(item->checkInstalled());
+        QCOMPARE(item->installed(), InstallConfigurationItem::notInstalled);
+
+        world.application.setMode(InstallApplication::Remove);
+        item->setInstalled(InstallConfigurationItem::fullyInstalled, false);
+        QVERIFY(item->uninstall());
+        QVERIFY2(world.application.postInstallCommands().isEmpty(), "refresh without a removal");
+
+        world.application.setMode(InstallApplication::Typical);
+        QVERIFY(item->install());
+        QVERIFY(item->checkInstalled());
+        QCOMPARE(item->installed(), InstallConfigurationItem::fullyInstalled);
+
+        world.application.setMode(InstallApplication::Remove);
+        QVERIFY(item->uninstall());
+        QVERIFY2(!QFileInfo::exists(productEntryFile), "the entry stayed");
+        QCOMPARE(world.application.postInstallCommands(),
+                 QStringList{"update-desktop-database -q /usr/share/applications"});
+    }
+
+    void writeFailure_data()
+    {
+        QTest::addColumn<QString>("blocked");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("desktop entry") << productEntryFile << "<p>Cannot write .desktop file.</p>";
+        const QString package = "/usr/share/mime/packages/application-x-test-blocked.xml";
+        QTest::newRow("MIME package") << package << "<p>Cannot write Mime type file" + package + ".</p>";
+    }
+
+    void writeFailure()
+    {
+        QFETCH(QString, blocked);
+        QFETCH(QString, message);
+        World &world = *m_world;
+        QVERIFY(QDir().mkpath(blocked + "/in-the-way"));
+        InstallConfigurationItem *item = blocked == productEntryFile
+                ? static_cast<InstallConfigurationItem *>(productShortcut(&world.root))
+                : mimeItem(&world.root, "application/x-test-blocked", ".blocked");
+        ScriptedAnswers answers(QList<int>{InstallCheckMessageBox::No});
+        QVERIFY(item->install());
+        QCOMPARE(answers.asked(), 1);
+        QVERIFY2(answers.messages().at(0).contains(message), qPrintable(answers.messages().at(0)));
+        if (blocked == productEntryFile)
+            QVERIFY2(world.application.postInstallCommands().isEmpty(), "refresh after a failure");
+        QDir(blocked).removeRecursively();
+    }
+
+    void mimePackageLines_data()
+    {
+        QTest::addColumn<QString>("type");
+        QTest::addColumn<QString>("extension");
+        QTest::addColumn<QString>("parentType");
+        QTest::addColumn<QString>("comment");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QByteArray>("lines");
+
+        QTest::newRow("the product's project files")
+            << "application/x-corvane-fwproject" << ".fwProject" << "text/xml"
+            << "Corvane Fenwick Studio Project File"
+            << "/usr/share/mime/packages/application-x-corvane-fwproject.xml"
+            << QByteArray("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                          "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
+                          "  <mime-type type=\"application/x-corvane-fwproject\">\n"
+                          "    <sub-class-of type=\"text/xml\"/>\n"
+                          "    <comment>Corvane Fenwick Studio Project File</comment>\n"
+                          "    <glob pattern=\"*.fwProject\"/>\n"
+                          "  </mime-type>\n"
+                          "</mime-info>\n");
+        QTest::newRow("no parent type, no comment: the glob stays")
+            << "application/x-test-bare" << ".bare" << "" << ""
+            << "/usr/share/mime/packages/application-x-test-bare.xml"
+            << QByteArray("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                          "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
+                          "  <mime-type type=\"application/x-test-bare\">\n"
+                          "    <glob pattern=\"*.bare\"/>\n"
+                          "  </mime-type>\n"
+                          "</mime-info>\n");
+    }
+
+    void mimePackageLines()
+    {
+        QFETCH(QString, type);
+        QFETCH(QString, extension);
+        QFETCH(QString, parentType);
+        QFETCH(QString, comment);
+        QFETCH(QString, file);
+        QFETCH(QByteArray, lines);
+        World &world = *m_world;
+        auto *item = mimeItem(&world.root, type, extension, parentType, comment);
+        QCOMPARE(item->packageFilePath(), file);
+
+        QVERIFY(item->install());
+        QCOMPARE(readAll(file), lines);
+        QVERIFY(item->checkInstalled());
+        QCOMPARE(item->installed(), InstallConfigurationItem::fullyInstalled);
+
+        // Removing the product leaves the registration: other programs may rely on it.
+        world.application.setMode(InstallApplication::Remove);
+        QVERIFY(item->uninstall());
+        QVERIFY2(QFileInfo::exists(file), "the MIME package was removed");
+    }
+
+    void mimeDatabaseKnowsTheExtension()
+    {
+        const QString updater = QStandardPaths::findExecutable("update-mime-database");
+        if (updater.isEmpty())
+            QSKIP("update-mime-database is not installed (package shared-mime-info)");
+        World &world = *m_world;
+        QVERIFY(mimeItem(&world.root, "application/x-corvane-fwproject", ".fwProject")->install());
+
+        int status = -1;
+        const QString output = runTool(updater, {"/usr/share/mime"}, status);
+        QVERIFY2(status == 0, qPrintable(output));
+        // Globs without a case flag match ignoring case, as the database's readers do.
+        QStringList types;
+        for (const QByteArray &line : readAll("/usr/share/mime/globs").split('\n')) {
+            const QString text = QString::fromUtf8(line);
+            const qsizetype colon = text.indexOf(':');
+            if (text.startsWith('#') || colon < 0)
+                continue;
+            const QRegularExpression glob(
+                    QRegularExpression::wildcardToRegularExpression(text.mid(colon + 1)),
+                    QRegularExpression::CaseInsensitiveOption);
+            if (glob.match("Blinky.fwProject").hasMatch())
+                types << text.left(colon);
+        }
+        QCOMPARE(types, QStringList{"application/x-corvane-fwproject"});
+        QVERIFY2(readAll("/usr/share/mime/subclasses")
+                         .split('\n')
+                         .contains("application/x-corvane-fwproject text/xml"),
+                 "the generated database lost the parent type");
+    }
+
+    void mimeIcons_data()
+    {
+        QTest::addColumn<bool>("iconPresent");
+        QTest::newRow("icon written at every size") << true;
+        QTest::newRow("missing icon: no sizes, no icon refresh") << false;
+    }
+
+    void mimeIcons()
+    {
+        QFETCH(bool, iconPresent);
+        World &world = *m_world;
         if (!iconPresent)
-            continue;
-        const QImage image(file, "PNG");
-        QVERIFY2(!image.isNull(), qPrintable(file + " is no PNG"));
-        QCOMPARE(image.size(), QSize(size, size));
+            QVERIFY(QFile::remove(world.path("icons/FileIcon.png")));
+        QVERIFY(mimeItem(&world.root, "application/x-corvane-fwarchive", ".fwArchive")->install());
+
+        for (const int size : {256, 128, 64, 48, 32, 24, 16}) {
+            const QString file = QString("/usr/share/icons/hicolor/%1x%1/mimetypes/"
+                                         "application-x-corvane-fwarchive.png")
+                                         .arg(size);
+            QCOMPARE(QFileInfo::exists(file), iconPresent);
+            if (!iconPresent)
+                continue;
+            const QImage image(file, "PNG");
+            QVERIFY2(!image.isNull(), qPrintable(file + " is no PNG"));
+            QCOMPARE(image.size(), QSize(size, size));
+        }
+        const QStringList expected = iconPresent
+                ? QStringList{"gtk-update-icon-cache -q /usr/share/icons/hicolor",
+                              "update-mime-database /usr/share/mime"}
+                : QStringList{"update-mime-database /usr/share/mime"};
+        QCOMPARE(world.application.postInstallCommands(), expected);
     }
-    const QStringList expected = iconPresent
-            ? QStringList{"gtk-update-icon-cache -q /usr/share/icons/hicolor",
-                          "update-mime-database /usr/share/mime"}
-            : QStringList{"update-mime-database /usr/share/mime"};
-    QCOMPARE(world.application.postInstallCommands(), expected);
-}
 
-void tst_DesktopItems::refreshCommandsAreAddedOnce()
-{
-    World world;
-    QVERIFY2(world.isValid(), "fixture could not be written");
-    mimeItem(&world.root, "application/x-corvane-fwproject", ".fwProject");
-    mimeItem(&world.root, "application/x-corvane-fwpackage", ".fwPackage");
-    productShortcut(&world.root);
-    QVERIFY(world.root.install());
-    QCOMPARE(world.application.postInstallCommands(),
-             (QStringList{"gtk-update-icon-cache -q /usr/share/icons/hicolor",
-                          "update-mime-database /usr/share/mime",
-                          "update-desktop-database -q /usr/share/applications"}));
-}
+    void refreshCommandsAreAddedOnce()
+    {
+        World &world = *m_world;
+        mimeItem(&world.root, "application/x-corvane-fwproject", ".fwProject");
+        mimeItem(&world.root, "application/x-corvane-fwpackage", ".fwPackage");
+        productShortcut(&world.root);
+        QVERIFY(world.root.install());
+        QCOMPARE(world.application.postInstallCommands(),
+                 (QStringList{"gtk-update-icon-cache -q /usr/share/icons/hicolor",
+                              "update-mime-database /usr/share/mime",
+                              "update-desktop-database -q /usr/share/applications"}));
+    }
 
-void tst_DesktopItems::userLocationWithoutUsableHomeIsSkipped()
-{
-    World world;
-    QVERIFY2(world.isValid(), "fixture could not be written");
-    const QByteArray home = qgetenv("HOME");
-    // A home below a plain file: no folder can be made there.
-    QVERIFY(writeFile(world.path("not-a-folder"), "x"));
-    qputenv("HOME", QFile::encodeName(world.path("not-a-folder/home")));
-    auto *shortcut = new InstallFreeDesktopShortcutConfigurationItem(
-            0, "Corvane", "Tool", "/bin/true", "", false, false, "Development;", "", &world.root,
-            "Tool", "", 0, false);
-    mimeItem(&world.root, "application/x-test-user", ".user", "", "", 0);
-    ScriptedAnswers noQuestions(QList<int>{});
-    const bool installed = world.root.install();
-    qputenv("HOME", home);
+    void userLocationWithoutUsableHomeIsSkipped()
+    {
+        World &world = *m_world;
+        const QByteArray home = qgetenv("HOME");
+        // A home below a plain file: no folder can be made there.
+        QVERIFY(writeFile(world.path("not-a-folder"), "x"));
+        qputenv("HOME", QFile::encodeName(world.path("not-a-folder/home")));
+        auto *shortcut = new InstallFreeDesktopShortcutConfigurationItem(
+                0, "Corvane", "Tool", "/bin/true", "", false, false, "Development;", "", &world.root,
+                "Tool", "", 0, false);
+        mimeItem(&world.root, "application/x-test-user", ".user", "", "", 0);
+        ScriptedAnswers noQuestions(QList<int>{});
+        const bool installed = world.root.install();
+        qputenv("HOME", home);
 
-    QVERIFY(installed);
-    QCOMPARE(noQuestions.asked(), 0);
-    QCOMPARE(shortcut->desktopFilePath(),
-             world.path("not-a-folder/home/.local/share/applications/corvane-tool.desktop"));
-    QCOMPARE(world.application.postInstallCommands(), QStringList{});
-}
+        QVERIFY(installed);
+        QCOMPARE(noQuestions.asked(), 0);
+        QCOMPARE(shortcut->desktopFilePath(),
+                 world.path("not-a-folder/home/.local/share/applications/corvane-tool.desktop"));
+        QCOMPARE(world.application.postInstallCommands(), QStringList{});
+    }
 
-void tst_DesktopItems::rulesItemLevel_data()
-{
-    QTest::addColumn<bool>("folderPresent");
-    QTest::addColumn<bool>("filePresent");
-    QTest::addColumn<int>("level");
+    void rulesItemLevel_data()
+    {
+        QTest::addColumn<bool>("folderPresent");
+        QTest::addColumn<bool>("filePresent");
+        QTest::addColumn<int>("level");
 
-    QTest::newRow("udev without our rules: offered checked") << true << false << 4;
-    QTest::newRow("rules already there: offered unchecked") << true << true << 3;
-    QTest::newRow("no udev rules folder: offered unchecked") << false << false << 3;
-}
+        QTest::newRow("udev without our rules: offered checked") << true << false << 4;
+        QTest::newRow("rules already there: offered unchecked") << true << true << 3;
+        QTest::newRow("no udev rules folder: offered unchecked") << false << false << 3;
+    }
 
-void tst_DesktopItems::rulesItemLevel()
-{
-    QFETCH(bool, folderPresent);
-    QFETCH(bool, filePresent);
-    QFETCH(int, level);
-    QDir("/etc/udev/rules.d").removeRecursively();
-    if (folderPresent)
-        QVERIFY(QDir().mkpath("/etc/udev/rules.d"));
-    if (filePresent)
-        QVERIFY(writeFile("/etc/udev/rules.d/99-vantor.rules", "# rules\n"));
+    void rulesItemLevel()
+    {
+        QFETCH(bool, folderPresent);
+        QFETCH(bool, filePresent);
+        QFETCH(int, level);
+        QDir("/etc/udev/rules.d").removeRecursively();
+        if (folderPresent)
+            QVERIFY(QDir().mkpath("/etc/udev/rules.d"));
+        if (filePresent)
+            QVERIFY(writeFile("/etc/udev/rules.d/99-vantor.rules", "# rules\n"));
 
-    InstallConfigurationList root;
-    ItemTestApplication application(&root);
-    auto *item = new VantorDriverInstallConfigurationItem(&root);
-    QCOMPARE(item->level(), level);
-    QDir("/etc/udev").removeRecursively();
-}
+        QCOMPARE((new VantorDriverInstallConfigurationItem(&m_world->root))->level(), level);
+    }
 
-void tst_DesktopItems::rulesItemInstallsFromMedia()
-{
-    World world;
-    QVERIFY2(world.isValid(), "fixture could not be written");
-    QDir("/etc/udev").removeRecursively();
-    const QByteArray rules("SUBSYSTEM==\"usb\", ATTR{idVendor}==\"1fc9\", MODE=\"0666\"\n");
-    QVERIFY(writeFile(world.path("media/bin/99-vantor.rules"), rules));
-    QVERIFY(QFile::setPermissions(world.path("media/bin/99-vantor.rules"),
-                                  QFileDevice::ReadOwner | QFileDevice::WriteOwner));
-    world.application.useMedia(new FileStoreInstallMedia(world.path("media")));
-    auto *item = new VantorDriverInstallConfigurationItem(&world.root);
-    item->setInstall(true);
+    void rulesItemInstallsFromMedia()
+    {
+        World &world = *m_world;
+        const QByteArray rules("SUBSYSTEM==\"usb\", ATTR{idVendor}==\"1fc9\", MODE=\"0666\"\n");
+        QVERIFY(writeFile(world.path("media/bin/99-vantor.rules"), rules));
+        QVERIFY(QFile::setPermissions(world.path("media/bin/99-vantor.rules"),
+                                      QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+        world.application.useMedia(new FileStoreInstallMedia(world.path("media")));
+        auto *item = new VantorDriverInstallConfigurationItem(&world.root);
+        item->setInstall(true);
 
-    QVERIFY(item->install());
-    QCOMPARE(readAll("/etc/udev/rules.d/99-vantor.rules"), rules);
-    QCOMPARE(QFileInfo("/etc/udev/rules.d/99-vantor.rules").permissions() & 0x7077,
-             QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup
-                     | QFileDevice::ReadOther);
+        QVERIFY(item->install());
+        QCOMPARE(readAll("/etc/udev/rules.d/99-vantor.rules"), rules);
+        QCOMPARE(QFileInfo("/etc/udev/rules.d/99-vantor.rules").permissions() & 0x7077,
+                 QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup
+                         | QFileDevice::ReadOther);
 
-    // The rules stay after removal; only the installed-state record knows about them.
-    world.application.setMode(InstallApplication::Remove);
-    item->setInstall(false);
-    QVERIFY(item->uninstall());
-    QVERIFY2(QFileInfo::exists("/etc/udev/rules.d/99-vantor.rules"), "the rules file was removed");
-    QDir("/etc/udev").removeRecursively();
-}
+        // The rules stay after removal; only the installed-state record knows about them.
+        world.application.setMode(InstallApplication::Remove);
+        item->setInstall(false);
+        QVERIFY(item->uninstall());
+        QVERIFY2(QFileInfo::exists("/etc/udev/rules.d/99-vantor.rules"), "the rules file was removed");
+    }
+
+private:
+    std::unique_ptr<World> m_world;
+};
 
 int main(int argc, char **argv)
 {
