@@ -1,5 +1,4 @@
-// The questions that protect the user's files: overwriting, read-only files, missing
-// sources, and the fatal error report, answered through the real question box.
+// The questions that protect the user's files, answered through the real question box.
 
 #include "common/QuestionScript.h"
 
@@ -27,17 +26,13 @@ const QDateTime newTime(QDate(2024, 3, 1), QTime(12, 0), Qt::UTC);
 // A file of five bytes whose modification time is newTime moved by offsetSeconds.
 QString makeFile(const QTemporaryDir &dir, const QString &name, qint64 offsetSeconds, bool readOnly = false)
 {
-    const QString path = dir.filePath(name);
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write("12345") != 5)
+    QFile file(dir.filePath(name));
+    if (!file.open(QIODevice::ReadWrite) || file.write("12345") != 5 || !file.flush()
+        || !file.setFileTime(newTime.addSecs(offsetSeconds), QFileDevice::FileModificationTime))
         return QString();
-    file.close();
-    if (!file.open(QIODevice::ReadWrite) || !file.setFileTime(newTime.addSecs(offsetSeconds), QFileDevice::FileModificationTime))
-        return QString();
-    file.close();
     if (readOnly)
-        QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
-    return path;
+        file.setPermissions(QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+    return file.fileName();
 }
 
 QString policyName(QueryPolicy policy)
@@ -58,8 +53,7 @@ bool cancels(Question question, bool *answered)
     return false;
 }
 
-// Answers the find-file dialog: each entry is a path typed before OK, or a null
-// string for Cancel. Records the window title of every dialog shown.
+// Answers the find-file dialog with a typed path and OK, or Cancel for a null entry.
 class LocateScript : public QObject
 {
 public:
@@ -80,15 +74,10 @@ private:
         dialog->setProperty("answeredByScript", true);
         titles.append(dialog->windowTitle());
         const QString answer = m_answers.isEmpty() ? QString() : m_answers.takeFirst();
-        const QString buttonText = answer.isNull() ? QStringLiteral("&Cancel") : QStringLiteral("&OK");
-        if (!answer.isNull())
-            dialog->pathEdit()->setText(answer);
-        for (QPushButton *button : dialog->findChildren<QPushButton *>()) {
-            if (button->text() == buttonText) {
-                button->click();
-                return;
-            }
-        }
+        dialog->pathEdit()->setText(answer);
+        for (QPushButton *button : dialog->findChildren<QPushButton *>())
+            if (button->text() == (answer.isNull() ? "&Cancel" : "&OK"))
+                return button->click();
         dialog->done(0);
     }
 
@@ -109,8 +98,6 @@ private slots:
     void reportErrorText();
     void overwriteQuestion_data();
     void overwriteQuestion();
-    void overwriteAnswerRemembered_data();
-    void overwriteAnswerRemembered();
     void readOnlyQuestion_data();
     void readOnlyQuestion();
     void unwritableFileLoop_data();
@@ -145,24 +132,25 @@ void TestUserQueries::overwriteQuestion_data()
     QTest::addColumn<int>("defaultButton");
     QTest::addColumn<QString>("policy");
     QTest::addColumn<bool>("cancelled");
+    QTest::addColumn<int>("questions"); // with an older second file answered Yes if asked
 
     QTest::newRow("less than a second apart counts as the same time")
-        << qint64(0) << qint64(5) << 0 << false << QString() << QString() << 0 << "ask" << false;
+        << qint64(0) << qint64(5) << 0 << false << QString() << QString() << 0 << "ask" << false << 1;
     QTest::newRow("same time, other size, Yes replaces")
         << qint64(0) << qint64(6) << int(Box::Yes) << true << "lib.so already exists"
-        << "Do you want to overwrite \"%1\"?" << int(Box::No) << "ask" << false;
+        << "Do you want to overwrite \"%1\"?" << int(Box::No) << "ask" << false << 2;
     QTest::newRow("older file, Yes to All replaces and remembers")
         << qint64(-3600) << qint64(5) << int(Box::YesToAll) << true
         << "Older version of lib.so already exists"
-        << "Do you want to overwrite \"%1\" with newer file?" << int(Box::Yes) << "all" << false;
+        << "Do you want to overwrite \"%1\" with newer file?" << int(Box::Yes) << "all" << false << 1;
     QTest::newRow("newer file, No to All keeps it and remembers")
         << qint64(60) << qint64(9) << int(Box::NoToAll) << false
         << "Newer version of lib.so already exists"
-        << "Do you want to overwrite \"%1\" with older file?" << int(Box::No) << "none" << false;
+        << "Do you want to overwrite \"%1\" with older file?" << int(Box::No) << "none" << false << 1;
     QTest::newRow("Cancel ends the run")
         << qint64(-1) << qint64(5) << int(Box::Cancel) << false
         << "Older version of lib.so already exists"
-        << "Do you want to overwrite \"%1\" with newer file?" << int(Box::Yes) << "ask" << true;
+        << "Do you want to overwrite \"%1\" with newer file?" << int(Box::Yes) << "ask" << true << 1;
 }
 
 void TestUserQueries::overwriteQuestion()
@@ -176,62 +164,32 @@ void TestUserQueries::overwriteQuestion()
     QFETCH(int, defaultButton);
     QFETCH(QString, policy);
     QFETCH(bool, cancelled);
+    QFETCH(int, questions);
 
     QTemporaryDir dir;
     const QString path = makeFile(dir, QStringLiteral("lib.so"), existingOffset);
-    QVERIFY2(!path.isEmpty(), "the existing file was prepared");
-    // The second "same time" row hands in a time with a fraction of a second.
-    const QDateTime offered = QString::fromLatin1(QTest::currentDataTag()).startsWith("less")
-        ? newTime.addMSecs(400) : newTime;
+    const QString older = makeFile(dir, QStringLiteral("older.so"), -20);
+    QVERIFY2(!path.isEmpty() && !older.isEmpty(), "the existing files were prepared");
+    // The first row hands in a time with a fraction of a second.
+    const QDateTime offered = answer ? newTime : newTime.addMSecs(400);
 
-    QuestionScript script(answer ? QList<int>{answer} : QList<int>{});
+    QuestionScript script(answer ? QList<int>{answer, Box::Yes} : QList<int>{Box::Yes});
     bool answered = false;
     QCOMPARE(cancels([&] { return confirmOverwrite(offered, newSize, path); }, &answered), cancelled);
     QCOMPARE(answered, result);
     QCOMPARE(policyName(overwritePolicy()), policy);
-    if (heading.isEmpty()) {
-        QVERIFY2(script.questions().isEmpty(), "nothing was asked");
-        return;
+    if (!cancelled) {
+        QCOMPARE(confirmOverwrite(newTime, 5, older), policy != "none");
+        QVERIFY2(!confirmOverwrite(newTime, 5, makeFile(dir, "same.so", 0)), "an identical file is copied again");
     }
-    QCOMPARE(script.questions().size(), 1);
+    QCOMPARE(script.questions().size(), questions);
+    if (heading.isEmpty())
+        return; // only the older file was asked about
     const QuestionScript::Question question = script.questions().first();
     QCOMPARE(question.heading, heading);
     QCOMPARE(question.message, message.arg(path));
     QCOMPARE(question.buttons, Box::YesNoAllCancel);
     QCOMPARE(question.defaultButton, defaultButton);
-}
-
-// A first file answered in the box, then a second file of another time, then a copy
-// identical to what is offered.
-void TestUserQueries::overwriteAnswerRemembered_data()
-{
-    QTest::addColumn<int>("firstAnswer");
-    QTest::addColumn<bool>("secondResult");
-    QTest::addColumn<int>("questions");
-
-    QTest::newRow("after Yes to All later files are replaced without asking")
-        << int(Box::YesToAll) << true << 1;
-    QTest::newRow("after No to All later files are kept without asking")
-        << int(Box::NoToAll) << false << 1;
-    QTest::newRow("after Yes the next file is asked about again")
-        << int(Box::Yes) << true << 2;
-}
-
-void TestUserQueries::overwriteAnswerRemembered()
-{
-    QFETCH(int, firstAnswer);
-    QFETCH(bool, secondResult);
-    QFETCH(int, questions);
-
-    QTemporaryDir dir;
-    const QString first = makeFile(dir, QStringLiteral("first.dat"), -10);
-    const QString second = makeFile(dir, QStringLiteral("second.dat"), -20);
-    const QString same = makeFile(dir, QStringLiteral("same.dat"), 0);
-    QuestionScript script({firstAnswer, Box::Yes});
-    confirmOverwrite(newTime, 5, first);
-    QCOMPARE(confirmOverwrite(newTime, 5, second), secondResult);
-    QVERIFY2(!confirmOverwrite(newTime, 5, same), "an identical file is never copied again");
-    QCOMPARE(script.questions().size(), questions);
 }
 
 void TestUserQueries::readOnlyQuestion_data()
@@ -281,14 +239,12 @@ void TestUserQueries::readOnlyQuestion()
     QCOMPARE(script.questions().size(), questions);
 }
 
-// A file that vanished cannot be made writable: the user is asked whether to skip it
-// until the answer is Yes or Cancel.
+// A vanished file cannot be made writable: skip it? is asked until Yes or Cancel.
 void TestUserQueries::unwritableFileLoop_data()
 {
     QTest::addColumn<QList<int>>("answers"); // after Yes to the read-only question
     QTest::addColumn<bool>("cancelled");
 
-    QTest::newRow("Yes skips the file at once") << QList<int>{Box::Yes} << false;
     QTest::newRow("No tries again until Yes") << QList<int>{Box::No, Box::No, Box::Yes} << false;
     QTest::newRow("Cancel after a retry ends the run") << QList<int>{Box::No, Box::Cancel} << true;
 }
@@ -369,9 +325,6 @@ void TestUserQueries::locateFile_data()
         << true << QStringList{} << "%1/payload/data.bin" << QString() << 0;
     QTest::newRow("the user finds the file elsewhere")
         << false << QStringList{"%1/elsewhere.bin"} << "%1/elsewhere.bin" << QString() << 1;
-    QTest::newRow("a wrong answer asks again")
-        << false << QStringList{"%1/nothing.bin", "%1/elsewhere.bin"} << "%1/elsewhere.bin"
-        << QString() << 2;
     QTest::newRow("Cancel names the missing file")
         << false << QStringList{QString()} << QString() << "Cannot find file 'data.bin'" << 1;
     QTest::newRow("Cancel after a wrong answer names the last file asked for")
