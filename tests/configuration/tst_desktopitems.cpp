@@ -126,6 +126,7 @@ private slots:
                 entry.isDir() ? void(QDir(entry.filePath()).removeRecursively()) : void(QFile::remove(entry.filePath()));
     }
 
+    // Lines, check, removal and the desktop's validator for each entry.
     void shortcutLines_data()
     {
         QTest::addColumn<QString>("destDir");
@@ -178,23 +179,26 @@ private slots:
                                        1, "Big Vendor", "Plain Tool", "$(DestDir)/tool", "", true,
                                        false, "", "", &world.root, "Tool", "", 0, false);
         QCOMPARE(item->desktopFilePath(), file);
+        QVERIFY(item->checkInstalled());
+        QCOMPARE(item->installed(), InstallConfigurationItem::notInstalled);
+        world.application.setMode(InstallApplication::Remove);
+        item->setInstalled(InstallConfigurationItem::fullyInstalled, false);
+        QVERIFY(item->uninstall());
+        QVERIFY2(world.application.postInstallCommands().isEmpty(), "refresh without a removal");
 
+        world.application.setMode(InstallApplication::Typical);
         QVERIFY(item->install());
         QCOMPARE(readAll(file), lines);
-        QCOMPARE(world.application.postInstallCommands(),
-                 QStringList{"update-desktop-database -q /usr/share/applications"});
-    }
+        const QStringList refresh{"update-desktop-database -q /usr/share/applications"};
+        QCOMPARE(world.application.postInstallCommands(), refresh);
+        QVERIFY(item->checkInstalled());
+        QCOMPARE(item->installed(), InstallConfigurationItem::fullyInstalled);
 
-    void shortcutPassesTheDesktopValidator()
-    {
         const QString validator = QStandardPaths::findExecutable("desktop-file-validate");
         if (validator.isEmpty())
             QSKIP("desktop-file-validate is not installed (package desktop-file-utils)");
-        World &world = *m_world;
-        QVERIFY(productShortcut(&world.root)->install());
-
         int status = -1;
-        const QString output = runTool(validator, {productEntryFile}, status);
+        const QString output = runTool(validator, {file}, status);
         // Only the deprecated Encoding key and the comment equal to the name may be warned about.
         for (const QString &line : output.split('\n', Qt::SkipEmptyParts)) {
             const bool expected = line.contains("warning: key \"Encoding\"")
@@ -203,30 +207,11 @@ private slots:
             QVERIFY2(expected, qPrintable(line));
         }
         QVERIFY2(status == 0, qPrintable(output));
-    }
-
-    void shortcutRemovalAndCheck()
-    {
-        World &world = *m_world;
-        auto *item = productShortcut(&world.root);
-        QVERIFY(item->checkInstalled());
-        QCOMPARE(item->installed(), InstallConfigurationItem::notInstalled);
-
-        world.application.setMode(InstallApplication::Remove);
-        item->setInstalled(InstallConfigurationItem::fullyInstalled, false);
-        QVERIFY(item->uninstall());
-        QVERIFY2(world.application.postInstallCommands().isEmpty(), "refresh without a removal");
-
-        world.application.setMode(InstallApplication::Typical);
-        QVERIFY(item->install());
-        QVERIFY(item->checkInstalled());
-        QCOMPARE(item->installed(), InstallConfigurationItem::fullyInstalled);
 
         world.application.setMode(InstallApplication::Remove);
         QVERIFY(item->uninstall());
-        QVERIFY2(!QFileInfo::exists(productEntryFile), "the entry stayed");
-        QCOMPARE(world.application.postInstallCommands(),
-                 QStringList{"update-desktop-database -q /usr/share/applications"});
+        QVERIFY2(!QFileInfo::exists(file), "the entry stayed");
+        QCOMPARE(world.application.postInstallCommands(), refresh);
     }
 
     void writeFailure_data()
