@@ -1,6 +1,3 @@
-// The question box: which buttons it offers and in which order, its default, the
-// answer each button gives, and the unattended answers written to standard error.
-
 #include "wizard/WizardTestSupport.h"
 
 #include "app/core/VariableTable.h"
@@ -55,50 +52,41 @@ private slots:
         UnattendedRun::setActive(false);
     }
 
-    void buttonsInBitOrder_data()
-    {
-        QTest::addColumn<int>("buttons");
-        QTest::addColumn<QStringList>("texts");
-
-        QTest::newRow("to-All question 307")
-            << 307 << QStringList{"&Yes", "Yes to &All", "&No", "No to A&ll", "&Cancel"};
-        QTest::newRow("every button")
-            << 511
-            << QStringList{"&Yes", "Yes to &All", "&OK", "&Retry", "&No", "No to A&ll",
-                           "&Ignore", "I&gnore All", "&Cancel"};
-        QTest::newRow("bits above the table are ignored") << (512 | 16) << QStringList{"&No"};
-    }
-
-    void buttonsInBitOrder()
-    {
-        QFETCH(int, buttons);
-        QFETCH(QStringList, texts);
-
-        InstallCheckMessageBox box(QStringLiteral("Heading"), QStringLiteral("Message"), buttons, 1);
-        box.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&box));
-        QCOMPARE(buttonTextsLeftToRight(box), texts);
-    }
-
-    void defaultButtonTakesFocus_data()
+    // Buttons in bit order, the default holding the focus, and the texts expanded.
+    void boxLayout_data()
     {
         QTest::addColumn<int>("buttons");
         QTest::addColumn<int>("defaultButton");
+        QTest::addColumn<QStringList>("texts");
         QTest::addColumn<QString>("expectedDefault");
 
-        QTest::newRow("no of yes/no") << 17 << 16 << "&No";
-        QTest::newRow("no to all of 307") << 307 << 32 << "No to A&ll";
-        QTest::newRow("default not offered") << 17 << 256 << "";
+        QTest::newRow("to-All question 307, no to all")
+            << 307 << 32 << QStringList{"&Yes", "Yes to &All", "&No", "No to A&ll", "&Cancel"} << "No to A&ll";
+        QTest::newRow("every button")
+            << 511 << 1
+            << QStringList{"&Yes", "Yes to &All", "&OK", "&Retry", "&No", "No to A&ll",
+                           "&Ignore", "I&gnore All", "&Cancel"} << "&Yes";
+        QTest::newRow("bits above the table are ignored") << (512 | 16) << 16 << QStringList{"&No"} << "&No";
+        QTest::newRow("default not offered") << 17 << 256 << QStringList{"&Yes", "&No"} << "";
     }
 
-    void defaultButtonTakesFocus()
+    void boxLayout()
     {
         QFETCH(int, buttons);
         QFETCH(int, defaultButton);
+        QFETCH(QStringList, texts);
         QFETCH(QString, expectedDefault);
 
-        InstallCheckMessageBox box(QStringLiteral("Heading"), QStringLiteral("Message"), buttons,
-                                   defaultButton);
+        InstallCheckMessageBox box(QStringLiteral("$(Product) Installation Failed"),
+                                   QStringLiteral("<p>Version $(Version) failed.</p>"), buttons, defaultButton);
+        QCOMPARE(box.windowTitle(), QStringLiteral("Corvane Fenwick Studio for RISC-V 4.52a Setup"));
+        QStringList labels;
+        for (const QLabel *label : box.findChildren<QLabel *>())
+            if (!label->text().isEmpty())
+                labels << label->text();
+        QCOMPARE(labels, (QStringList{"Corvane Fenwick Studio for RISC-V Installation Failed",
+                                      "<p>Version 4.52a failed.</p>"}));
+        QVERIFY2(box.isModal(), "the box must be modal");
         QStringList defaults;
         for (const QPushButton *button : box.findChildren<QPushButton *>())
             if (button->isDefault())
@@ -107,6 +95,9 @@ private slots:
         if (!expectedDefault.isEmpty())
             QVERIFY2(box.focusWidget() == buttonWithText(&box, expectedDefault),
                      "the default button must hold the focus");
+        box.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&box));
+        QCOMPARE(buttonTextsLeftToRight(box), texts);
     }
 
     void answerIsTheButtonPressed_data()
@@ -125,6 +116,9 @@ private slots:
         QTest::newRow("ignore all") << 511 << "I&gnore All" << 128;
         QTest::newRow("cancel") << 511 << "&Cancel" << 256;
         QTest::newRow("no in the to-All question") << 307 << "&No" << 16;
+        QTest::newRow("escape with cancel offered") << 307 << "escape" << 256;
+        QTest::newRow("escape on yes/no answers no") << 17 << "escape" << 16;
+        QTest::newRow("escape on a lone ok") << 4 << "escape" << 4;
     }
 
     void answerIsTheButtonPressed()
@@ -136,7 +130,9 @@ private slots:
         QString objectName;
         ModalDriver driver([&](QWidget *box) {
             objectName = box->objectName();
-            if (QPushButton *button = buttonWithText(box, pressed))
+            if (pressed == "escape")
+                QTest::keyClick(box, Qt::Key_Escape);
+            else if (QPushButton *button = buttonWithText(box, pressed))
                 QTest::mouseClick(button, Qt::LeftButton);
             else
                 static_cast<QDialog *>(box)->done(-1);
@@ -146,42 +142,6 @@ private slots:
         QVERIFY2(driver.acted(), "the box never came up");
         QCOMPARE(objectName, QStringLiteral("install-check-message-box"));
         QCOMPARE(result, answer);
-    }
-
-    void closingWithoutAButton_data()
-    {
-        QTest::addColumn<int>("buttons");
-        QTest::addColumn<int>("answer");
-
-        QTest::newRow("cancel offered") << 307 << 256;
-        QTest::newRow("yes/no answers no") << 17 << 16;
-        QTest::newRow("lone ok") << 4 << 4;
-    }
-
-    void closingWithoutAButton()
-    {
-        QFETCH(int, buttons);
-        QFETCH(int, answer);
-
-        ModalDriver driver([](QWidget *box) { QTest::keyClick(box, Qt::Key_Escape); });
-        const int result = InstallCheckMessageBox::exec(QStringLiteral("Question"),
-                                                        QStringLiteral("Go on?"), buttons, 1);
-        QVERIFY2(driver.acted(), "the box never came up");
-        QCOMPARE(result, answer);
-    }
-
-    void boxShowsExpandedTexts()
-    {
-        InstallCheckMessageBox box(QStringLiteral("$(Product) Installation Failed"),
-                                   QStringLiteral("<p>Version $(Version) failed.</p>"), 17, 1);
-        QCOMPARE(box.windowTitle(), QStringLiteral("Corvane Fenwick Studio for RISC-V 4.52a Setup"));
-        QStringList texts;
-        for (const QLabel *label : box.findChildren<QLabel *>())
-            if (!label->text().isEmpty())
-                texts << label->text();
-        QCOMPARE(texts, (QStringList{"Corvane Fenwick Studio for RISC-V Installation Failed",
-                                     "<p>Version 4.52a failed.</p>"}));
-        QVERIFY2(box.isModal(), "the box must be modal");
     }
 
     void unattendedAnswers_data()
