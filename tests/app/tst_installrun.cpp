@@ -32,8 +32,6 @@ private slots:
     void cancelQuestion();
     void quietRun_data();
     void quietRun();
-    void itemFailureAnsweredTerminate_data();
-    void itemFailureAnsweredTerminate();
     void pageTable_data();
     void pageTable();
 
@@ -63,23 +61,18 @@ private:
     bool m_fail;
 };
 
-struct TreeShape
-{
-    bool optionalComponent = false; // a level-4 item, offered on the components page
-    bool typicalItem = false;       // a level-1 item, which brings the setup-type page
-    bool failingItem = false;
-};
-
-InstallConfigurationList *buildTree(const TreeShape &shape, QString *log)
+// Beside "Binary Files": a level-1 item ("typical") brings the setup-type page, a level-4 one
+// ("optional") the components page, "failing" one that throws.
+InstallConfigurationList *buildTree(const QString &shape, QString *log)
 {
     auto *list = new InstallConfigurationList();
     auto *group = new InstallConfigurationItem(list, QStringLiteral("Product"), QString(), 0, true);
     new ScriptedItem(group, QStringLiteral("Binary Files"), 0, log);
-    if (shape.typicalItem)
+    if (shape == "typical")
         new ScriptedItem(group, QStringLiteral("Typical Files"), 1, log);
-    if (shape.failingItem)
+    if (shape == "failing")
         new ScriptedItem(group, QStringLiteral("Broken Files"), 0, log, true);
-    if (shape.optionalComponent)
+    if (shape == "optional")
         new ScriptedItem(group, QStringLiteral("Rules"), 4, log);
     list->checkWillInstall();
     return list;
@@ -110,7 +103,7 @@ struct Run
     InstallConfigurationList *list = nullptr;
     ObservedApplication *application = nullptr;
 
-    Run(const TreeShape &shape, QString *log, const QStringList &options, const QString &licence,
+    Run(const QString &shape, QString *log, const QStringList &options, const QString &licence,
         const QString &program = QStringLiteral("/release/Setup"))
     {
         wizard = new ClassicInstallWizard();
@@ -206,10 +199,8 @@ void TestInstallRun::init()
 
 void TestInstallRun::pageFlow_data()
 {
-    QTest::addColumn<QStringList>("options");
     QTest::addColumn<bool>("withLicence");
-    QTest::addColumn<bool>("optionalComponent");
-    QTest::addColumn<bool>("typicalItem");
+    QTest::addColumn<QString>("shape");
     QTest::addColumn<bool>("previousInstallation");
     QTest::addColumn<QString>("script");
     QTest::addColumn<QString>("finalTitle");
@@ -220,51 +211,53 @@ void TestInstallRun::pageFlow_data()
     const QString installed = QStringLiteral(
         "$(Product) $(Version) has now been installed.<p>Click Finish to complete the installation.");
     QTest::newRow("no licence, no options: welcome, destination, start")
-        << QStringList() << false << false << false << false
+        << false << "" << false
         << "start 1 back-disabled next 3 next 11 next-label=&Install next 17 next"
         << "Install Complete" << installed << 1 << "install Binary Files;";
     QTest::newRow("licence accepted, components page offered")
-        << QStringList() << true << true << false << false
+        << true << "optional" << false
         << "start 1 next 20 next-disabled accept next 3 next 7 next 11 next 17 next"
         << "Install Complete" << installed << 1 << "install Binary Files;install Rules;";
     QTest::newRow("typical items bring the setup-type page")
-        << QStringList() << false << false << true << false
+        << false << "typical" << false
         << "start 1 next 3 next 8 next 11 next 17 next"
         << "Install Complete" << installed << 1
         << "install Binary Files;install Typical Files;";
     QTest::newRow("licence declined ends on the failed page")
-        << QStringList() << true << false << false << false
+        << true << "" << false
         << "start 1 next 20 decline next 18 next-label=&Finish next"
         << "Installation Failed"
         << "License agreement not accepted<p>Click Finish to terminate the installer." << 0 << "";
     QTest::newRow("back walks the history and forward again")
-        << QStringList() << true << true << false << false
+        << true << "optional" << false
         << "start 1 next 20 accept next 3 next 7 back 3 back 20 next 3 next 7 next 11 back 7 next 11 next 17 next"
         << "Install Complete" << installed << 1 << "install Binary Files;install Rules;";
     QTest::newRow("help page from any page, back returns")
-        << QStringList() << false << false << false << false
+        << false << "" << false
         << "start 1 next 3 help 19 next-disabled back 3 next 11 next 17 next"
         << "Install Complete" << installed << 1 << "install Binary Files;";
     QTest::newRow("earlier installation in the destination becomes an upgrade")
-        << QStringList() << false << false << false << true
+        << false << "" << true
         << "start 1 next 3 next 15 back-disabled next-label=&Upgrade next 17 next"
         << "Upgrade Complete"
         << "$(Product) $(Version) has now been upgraded.<p>Click Finish to complete the installation."
         << 1 << "remove Binary Files;install Binary Files;";
     QTest::newRow("uninstaller program starts on the removal page")
-        << QStringList() << false << false << false << true
+        << false << "" << true
         << "start 12 back-disabled next-label=&Remove next 17 next"
         << "Uninstall Complete"
         << "$(Product) $(Version) had now been uninstalled.<p>Click Finish to close the installer."
         << 2 << "remove Binary Files;";
+    QTest::newRow("an item failure answered Yes ends on the failed page")
+        << false << "failing" << false << "start 1 next 3 next 11 next 18 next" << "Installation Failed"
+        << "Installation has been cancelled by user.<p>Click Finish to terminate the installer." << 0
+        << "install Binary Files;install Broken Files;";
 }
 
 void TestInstallRun::pageFlow()
 {
-    QFETCH(QStringList, options);
     QFETCH(bool, withLicence);
-    QFETCH(bool, optionalComponent);
-    QFETCH(bool, typicalItem);
+    QFETCH(QString, shape);
     QFETCH(bool, previousInstallation);
     QFETCH(QString, script);
     QFETCH(QString, finalTitle);
@@ -273,11 +266,7 @@ void TestInstallRun::pageFlow()
     QFETCH(QString, log);
 
     QTemporaryDir folder;
-    QVERIFY2(folder.isValid(), "temporary folder");
     setVariable(QStringLiteral("DestDir"), folder.path() + QStringLiteral("/dest"));
-    TreeShape shape;
-    shape.optionalComponent = optionalComponent;
-    shape.typicalItem = typicalItem;
 
     const QString recordPath = expand(QStringLiteral("$(InstallerDir)/IConf.xml"));
     if (previousInstallation) {
@@ -293,8 +282,11 @@ void TestInstallRun::pageFlow()
     const QString program = QByteArray(QTest::currentDataTag()).startsWith("uninstaller")
                                 ? expand(QStringLiteral("$(InstallerDir)/uninstall"))
                                 : QStringLiteral("/release/Setup");
-    Run run(shape, &m_log, options, withLicence ? licenceText : QString(), program);
+    Run run(shape, &m_log, QStringList(), withLicence ? licenceText : QString(), program);
     run.application->recordPath = recordPath;
+    BoxAnswer box;
+    if (shape == "failing")
+        answerNextBox(InstallCheckMessageBox::Yes, &box);
 
     QString failure;
     const int lastNext = script.lastIndexOf(QStringLiteral(" next"));
@@ -352,7 +344,7 @@ void TestInstallRun::cancelQuestion()
 
     QTemporaryDir folder;
     setVariable(QStringLiteral("DestDir"), folder.path() + QStringLiteral("/dest"));
-    Run run(TreeShape(), &m_log, options, QString());
+    Run run(QString(), &m_log, options, QString());
     QString failure;
     if (script == QLatin1String("progress"))
         run.wizard->showDialog(InstallStandardInstallerApplication::ProgressPage);
@@ -379,91 +371,52 @@ void TestInstallRun::quietRun_data()
 {
     QTest::addColumn<QStringList>("options");
     QTest::addColumn<bool>("withLicence");
-    QTest::addColumn<bool>("failingItem");
-    QTest::addColumn<int>("pageAfterStart");
+    QTest::addColumn<int>("failureAnswer"); // 0: no failing item
+    QTest::addColumn<int>("page");          // where the run stays
+    QTest::addColumn<int>("quitCalls");
     QTest::addColumn<int>("result");
     QTest::addColumn<bool>("recordWritten");
 
     const QStringList quietAccept{QStringLiteral("--quiet"), QStringLiteral("--accept-license")};
     QTest::newRow("quiet with accepted licence installs at once")
-        << quietAccept << true << false << -1 << 1 << true;
+        << quietAccept << true << 0 << 16 << 1 << 1 << true;
     QTest::newRow("quiet without acceptance stops at the licence")
-        << QStringList{QStringLiteral("--silent")} << true << false << 20 << 0 << false;
-    QTest::newRow("quiet run with an item skipped after its failure still succeeds")
-        << quietAccept << true << true << -1 << 1 << true;
+        << QStringList{QStringLiteral("--silent")} << true << 0 << 20 << 0 << 0 << false;
+    QTest::newRow("an item failure answered No is skipped")
+        << quietAccept << true << int(InstallCheckMessageBox::No) << 16 << 1 << 1 << true;
+    QTest::newRow("an item failure answered Yes still writes the record")
+        << QStringList{QStringLiteral("-s")} << false << int(InstallCheckMessageBox::Yes) << 18 << 0
+        << 0 << true;
 }
 
 void TestInstallRun::quietRun()
 {
     QFETCH(QStringList, options);
     QFETCH(bool, withLicence);
-    QFETCH(bool, failingItem);
-    QFETCH(int, pageAfterStart);
+    QFETCH(int, failureAnswer);
+    QFETCH(int, page);
+    QFETCH(int, quitCalls);
     QFETCH(int, result);
     QFETCH(bool, recordWritten);
 
     QTemporaryDir folder;
     setVariable(QStringLiteral("DestDir"), folder.path() + QStringLiteral("/dest"));
     QVERIFY(QDir().mkpath(expand(QStringLiteral("$(InstallerDir)"))));
-    TreeShape shape;
-    shape.failingItem = failingItem;
-    Run run(shape, &m_log, options, withLicence ? licenceText : QString());
+    Run run(failureAnswer ? "failing" : "", &m_log, options, withLicence ? licenceText : QString());
     BoxAnswer box;
-    if (failingItem)
-        answerNextBox(InstallCheckMessageBox::No, &box); // skip the item, the run goes on
+    if (failureAnswer)
+        answerNextBox(failureAnswer, &box);
     run.application->start();
-    if (pageAfterStart > 0) {
-        QCOMPARE(run.currentId(), pageAfterStart);
+    QCOMPARE(m_log, QString()); // the quiet start is queued
+    if (page == 20)
         QTest::qWait(0);
-        QCOMPARE(run.application->quitCalls, 0);
-    } else {
-        // The quiet start is queued: nothing has run before the event loop turns.
-        QCOMPARE(m_log, QString());
-        QVERIFY2(QTest::qWaitFor([&]() { return run.application->quitCalls > 0; }),
-                 "the quiet run ends the event loop");
-        QCOMPARE(run.currentId(), int(InstallStandardInstallerApplication::ProgressPage));
-    }
+    else
+        QVERIFY(QTest::qWaitFor([&]() { return run.application->quitCalls > 0 || run.currentId() == 18; }));
+    QCOMPARE(run.currentId(), page);
+    QCOMPARE(run.application->quitCalls, quitCalls);
     QCOMPARE(run.application->result(), result);
+    QCOMPARE(box.texts.contains(QStringLiteral("Cannot install Broken Files")), failureAnswer != 0);
     QCOMPARE(QFile::exists(expand(QStringLiteral("$(InstallerDir)/IConf.xml"))), recordWritten);
-}
-
-void TestInstallRun::itemFailureAnsweredTerminate_data()
-{
-    QTest::addColumn<bool>("quiet");
-    QTest::newRow("interactive") << false;
-    QTest::newRow("quiet") << true;
-}
-
-void TestInstallRun::itemFailureAnsweredTerminate()
-{
-    QFETCH(bool, quiet);
-    QTemporaryDir folder;
-    setVariable(QStringLiteral("DestDir"), folder.path() + QStringLiteral("/dest"));
-    QVERIFY(QDir().mkpath(expand(QStringLiteral("$(InstallerDir)"))));
-    TreeShape shape;
-    shape.failingItem = true;
-    const QStringList options = quiet ? QStringList{QStringLiteral("-s")} : QStringList();
-    Run run(shape, &m_log, options, QString());
-    BoxAnswer box;
-    answerNextBox(InstallCheckMessageBox::Yes, &box);
-    if (quiet) {
-        run.application->start();
-        QVERIFY(QTest::qWaitFor([&]() { return box.answered; }));
-    } else {
-        QString failure;
-        QVERIFY2(runScript(run, QStringLiteral("start 1 next 3 next 11 next"), &failure), qPrintable(failure));
-    }
-    QVERIFY2(box.texts.contains(QStringLiteral("Cannot install Broken Files")), qPrintable(box.texts));
-    QCOMPARE(run.currentId(), int(InstallStandardInstallerApplication::FailedPage));
-    QCOMPARE(run.currentTitle(), QStringLiteral("Installation Failed"));
-    QCOMPARE(run.currentText(), QStringLiteral("Installation has been cancelled by user.<p>Click Finish "
-                                               "to terminate the installer."));
-    QVERIFY2(QFile::exists(expand(QStringLiteral("$(InstallerDir)/IConf.xml"))),
-             "the record is written after a cancelled step");
-    QCOMPARE(run.application->quitCalls, 0);
-    run.wizard->nextButton()->click();
-    QCOMPARE(run.application->quitCalls, 1);
-    QCOMPARE(run.application->result(), 0);
 }
 
 void TestInstallRun::pageTable_data()
@@ -491,7 +444,7 @@ void TestInstallRun::pageTable()
     QFETCH(QString, program);
     QFETCH(QStringList, options);
     QFETCH(int, mode);
-    Run run(TreeShape(), &m_log, options, withLicence ? licenceText : QString(), program);
+    Run run(QString(), &m_log, options, withLicence ? licenceText : QString(), program);
     for (int id = 1; id <= 20; ++id) {
         const bool registered = run.wizard->dialog(id) != nullptr;
         const bool expectedRegistered = id != 10 && (id != 20 || withLicence);
