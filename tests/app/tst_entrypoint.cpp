@@ -125,8 +125,6 @@ private slots:
     void optionScan();
     void verboseCopiesInstallerFilesAndMembers();
     void barAndExistingMember();
-    void dataOffset_data();
-    void dataOffset();
     void licenceAnswers_data();
     void licenceAnswers();
 };
@@ -181,6 +179,23 @@ void tst_EntryPoint::optionScan_data()
     QTest::newRow("installer file cannot be copied over a folder")
         << quiet + QStringList{"@TMP@/inway"} << 1 << QByteArray()
         << "error: cannot copy ./" + QFile::encodeName(setupName) + " to @TMP@/inway/bin\n" << false;
+    // Setup.bin is the archive after 6656 bytes, short.bin after 16.
+    const QByteArray unsupported("error: unsupported package file format\n");
+    const auto offset = [&](const char *file, const char *value) {
+        return quiet + QStringList{"@DEST@", "--data-file", QString("@TMP@/") + file, "--data-offset", value};
+    };
+    QTest::newRow("offset 1A00 is byte 6656")
+        << offset("Setup.bin", "1A00") << 0 << QByteArray() << QByteArray() << true;
+    QTest::newRow("decimal offset text is read as hexadecimal")
+        << offset("Setup.bin", "6656") << 1 << QByteArray() << unsupported << true;
+    QTest::newRow("unparsable offset reads as 0")
+        << offset("Setup.bin", "zz") << 1 << QByteArray() << unsupported << true;
+    QTest::newRow("partly numeric offset reads as 0")
+        << offset("plain.pkg", "1A00xyz") << 0 << QByteArray() << QByteArray() << true;
+    QTest::newRow("offset beyond 32 bits reads as 0")
+        << offset("plain.pkg", "100000000") << 0 << QByteArray() << QByteArray() << true;
+    QTest::newRow("offset beyond the file end")
+        << offset("short.bin", "FFFF") << 1 << QByteArray() << unsupported << true;
 }
 
 void tst_EntryPoint::optionScan()
@@ -199,12 +214,20 @@ void tst_EntryPoint::optionScan()
     QVERIFY(writeFile(folder.filePath(setupName), "installer", 0755));
     QVERIFY(writeFile(folder.filePath("blocker"), "a file, not a folder or an archive"));
     QVERIFY(QDir().mkpath(folder.filePath("inway/bin/") + setupName));
+    const QByteArray archive = readFile(writeArchive(folder.filePath("plain.pkg"), payloadMembers()));
+    QByteArray junk;
+    for (int i = 0; i < 6656; ++i)
+        junk += char('A' + i % 26);
+    QVERIFY(writeFile(folder.filePath("Setup.bin"), junk + archive));
+    QVERIFY(writeFile(folder.filePath("short.bin"), junk.left(16) + archive));
 
     const SetupRun run = runSetup(arguments, folder.path());
     QVERIFY2(run.exitCode == expectedExit, qPrintable(QString::number(run.exitCode) + run.err));
     QVERIFY2(run.err == expectedErr, run.err.constData());
     QVERIFY2(run.out == expectedOut, qPrintable(visible(run.out)));
     QCOMPARE(QFileInfo::exists(destination + QStringLiteral("/bin")), destinationMade);
+    if (expectedExit == 0 && arguments.contains("--data-file"))
+        QCOMPARE(readFile(destination + "/doc/readme.txt"), QByteArray("Read me first.\n"));
     QVERIFY2(!QFileInfo::exists(folder.filePath(QStringLiteral("out"))),
              "a relative destination was created");
 }
@@ -270,47 +293,6 @@ void tst_EntryPoint::barAndExistingMember()
     // What was copied before the conflict stays; nothing after it is written.
     QVERIFY(QFileInfo::exists(destination + QStringLiteral("/bin/tool")));
     QVERIFY(!QFileInfo::exists(destination + QStringLiteral("/samples")));
-}
-
-void tst_EntryPoint::dataOffset_data()
-{
-    QTest::addColumn<int>("junkBytes");
-    QTest::addColumn<QString>("offset");
-    QTest::addColumn<int>("expectedExit");
-    QTest::addColumn<QByteArray>("expectedErr");
-
-    const QByteArray unsupported("error: unsupported package file format\n");
-    QTest::newRow("1A00 is byte 6656") << 6656 << "1A00" << 0 << QByteArray();
-    QTest::newRow("decimal text is read as hexadecimal") << 6656 << "6656" << 1 << unsupported;
-    QTest::newRow("unparsable offset reads as 0 (junk at 0)") << 6656 << "zz" << 1 << unsupported;
-    QTest::newRow("partly numeric offset reads as 0") << 0 << "1A00xyz" << 0 << QByteArray();
-    QTest::newRow("offset beyond 32 bits reads as 0") << 0 << "100000000" << 0 << QByteArray();
-    QTest::newRow("offset beyond the file end") << 16 << "FFFF" << 1 << unsupported;
-}
-
-void tst_EntryPoint::dataOffset()
-{
-    QFETCH(int, junkBytes);
-    QFETCH(QString, offset);
-    QFETCH(int, expectedExit);
-    QFETCH(QByteArray, expectedErr);
-
-    QTemporaryDir folder;
-    const QString archivePath = writeArchive(folder.filePath(QStringLiteral("plain.pkg")), payloadMembers());
-    QByteArray junk(junkBytes, '\0');
-    for (int i = 0; i < junkBytes; ++i)
-        junk[i] = char('A' + i % 26);
-    const QString payload = folder.filePath(QStringLiteral("Setup.bin"));
-    QVERIFY(writeFile(payload, junk + readFile(archivePath)));
-    const QString destination = folder.filePath(QStringLiteral("dest"));
-
-    const SetupRun run = runSetup({"--copy-files-to", destination, "--data-file", payload,
-                                   "--data-offset", offset, "--accept-license", "--hide-progress"},
-                                  folder.path());
-    QVERIFY2(run.exitCode == expectedExit, run.err.constData());
-    QCOMPARE(run.err, expectedErr);
-    if (expectedExit == 0)
-        QCOMPARE(readFile(destination + QStringLiteral("/doc/readme.txt")), QByteArray("Read me first.\n"));
 }
 
 void tst_EntryPoint::licenceAnswers_data()
