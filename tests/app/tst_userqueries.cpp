@@ -131,26 +131,25 @@ void TestUserQueries::overwriteQuestion_data()
     QTest::addColumn<QString>("message");     // %1 is the existing path
     QTest::addColumn<int>("defaultButton");
     QTest::addColumn<QString>("policy");
-    QTest::addColumn<bool>("cancelled");
     QTest::addColumn<int>("questions"); // with an older second file answered Yes if asked
 
     QTest::newRow("less than a second apart counts as the same time")
-        << qint64(0) << qint64(5) << 0 << false << QString() << QString() << 0 << "ask" << false << 1;
+        << qint64(0) << qint64(5) << 0 << false << QString() << QString() << 0 << "ask" << 1;
     QTest::newRow("same time, other size, Yes replaces")
         << qint64(0) << qint64(6) << int(Box::Yes) << true << "lib.so already exists"
-        << "Do you want to overwrite \"%1\"?" << int(Box::No) << "ask" << false << 2;
+        << "Do you want to overwrite \"%1\"?" << int(Box::No) << "ask" << 2;
     QTest::newRow("older file, Yes to All replaces and remembers")
         << qint64(-3600) << qint64(5) << int(Box::YesToAll) << true
         << "Older version of lib.so already exists"
-        << "Do you want to overwrite \"%1\" with newer file?" << int(Box::Yes) << "all" << false << 1;
+        << "Do you want to overwrite \"%1\" with newer file?" << int(Box::Yes) << "all" << 1;
     QTest::newRow("newer file, No to All keeps it and remembers")
         << qint64(60) << qint64(9) << int(Box::NoToAll) << false
         << "Newer version of lib.so already exists"
-        << "Do you want to overwrite \"%1\" with older file?" << int(Box::No) << "none" << false << 1;
+        << "Do you want to overwrite \"%1\" with older file?" << int(Box::No) << "none" << 1;
     QTest::newRow("Cancel ends the run")
         << qint64(-1) << qint64(5) << int(Box::Cancel) << false
         << "Older version of lib.so already exists"
-        << "Do you want to overwrite \"%1\" with newer file?" << int(Box::Yes) << "ask" << true << 1;
+        << "Do you want to overwrite \"%1\" with newer file?" << int(Box::Yes) << "ask" << 1;
 }
 
 void TestUserQueries::overwriteQuestion()
@@ -163,8 +162,8 @@ void TestUserQueries::overwriteQuestion()
     QFETCH(QString, message);
     QFETCH(int, defaultButton);
     QFETCH(QString, policy);
-    QFETCH(bool, cancelled);
     QFETCH(int, questions);
+    const bool cancelled = answer == Box::Cancel;
 
     QTemporaryDir dir;
     const QString path = makeFile(dir, QStringLiteral("lib.so"), existingOffset);
@@ -195,39 +194,33 @@ void TestUserQueries::overwriteQuestion()
 void TestUserQueries::readOnlyQuestion_data()
 {
     QTest::addColumn<int>("answer");
-    QTest::addColumn<bool>("result");
-    QTest::addColumn<bool>("writableAfter");
+    QTest::addColumn<bool>("result"); // and the file made writable
     QTest::addColumn<QString>("policy");
-    QTest::addColumn<bool>("secondResult");   // a second read-only file afterwards
-    QTest::addColumn<int>("questions");       // over both calls
-    QTest::addColumn<bool>("cancelled");
+    QTest::addColumn<int>("questions"); // with a second read-only file answered Yes if asked
 
-    QTest::newRow("Yes makes the file writable") << int(Box::Yes) << true << true << "ask" << true << 2 << false;
+    QTest::newRow("Yes makes the file writable") << int(Box::Yes) << true << "ask" << 2;
     QTest::newRow("Yes to All makes later files writable without asking")
-        << int(Box::YesToAll) << true << true << "all" << true << 1 << false;
+        << int(Box::YesToAll) << true << "all" << 1;
     QTest::newRow("No to All leaves later files alone without asking")
-        << int(Box::NoToAll) << false << false << "none" << false << 1 << false;
-    QTest::newRow("Cancel ends the run") << int(Box::Cancel) << false << false << "ask" << true << 2 << true;
+        << int(Box::NoToAll) << false << "none" << 1;
+    QTest::newRow("Cancel ends the run") << int(Box::Cancel) << false << "ask" << 2;
 }
 
 void TestUserQueries::readOnlyQuestion()
 {
     QFETCH(int, answer);
     QFETCH(bool, result);
-    QFETCH(bool, writableAfter);
     QFETCH(QString, policy);
-    QFETCH(bool, secondResult);
     QFETCH(int, questions);
-    QFETCH(bool, cancelled);
 
     QTemporaryDir dir;
     const QString path = makeFile(dir, QStringLiteral("tool.cfg"), 0, true);
     const QString other = makeFile(dir, QStringLiteral("other.cfg"), 0, true);
     QuestionScript script({answer, Box::Yes});
     bool answered = false;
-    QCOMPARE(cancels([&] { return confirmReadOnlyOverwrite(path); }, &answered), cancelled);
+    QCOMPARE(cancels([&] { return confirmReadOnlyOverwrite(path); }, &answered), answer == Box::Cancel);
     QCOMPARE(answered, result);
-    QCOMPARE(bool(QFile::permissions(path) & QFile::WriteOwner), writableAfter);
+    QCOMPARE(bool(QFile::permissions(path) & QFile::WriteOwner), result);
     QCOMPARE(policyName(readOnlyPolicy()), policy);
     const QuestionScript::Question question = script.questions().first();
     QCOMPARE(question.heading, QStringLiteral("tool.cfg is a read only file"));
@@ -235,7 +228,7 @@ void TestUserQueries::readOnlyQuestion()
     QCOMPARE(question.buttons, Box::YesNoAllCancel);
     QCOMPARE(question.defaultButton, int(Box::No));
 
-    QCOMPARE(confirmReadOnlyOverwrite(other), secondResult);
+    QCOMPARE(confirmReadOnlyOverwrite(other), policy != "none");
     QCOMPARE(script.questions().size(), questions);
 }
 
