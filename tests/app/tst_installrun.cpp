@@ -211,10 +211,6 @@ void TestInstallRun::pageFlow_data()
         << false << "" << false
         << "start 1 back-disabled next 3 next 11 next-label=&Install next 17 next"
         << "Install Complete" << installed << 1 << "install Binary Files;";
-    QTest::newRow("licence accepted, components page offered")
-        << true << "optional" << false
-        << "start 1 next 20 next-disabled accept next 3 next 7 next 11 next 17 next"
-        << "Install Complete" << installed << 1 << "install Binary Files;install Rules;";
     QTest::newRow("typical items bring the setup-type page")
         << false << "typical" << false
         << "start 1 next 3 next 8 next 11 next 17 next"
@@ -225,14 +221,11 @@ void TestInstallRun::pageFlow_data()
         << "start 1 next 20 decline next 18 next-label=&Finish next"
         << "Installation Failed"
         << "License agreement not accepted<p>Click Finish to terminate the installer." << 0 << "";
-    QTest::newRow("back walks the history and forward again")
+    QTest::newRow("licence, components, help and back walking the history")
         << true << "optional" << false
-        << "start 1 next 20 accept next 3 next 7 back 3 back 20 next 3 next 7 next 11 back 7 next 11 next 17 next"
+        << "start 1 next 20 next-disabled accept next 3 help 19 next-disabled back 3 next 7 back 3 back 20 "
+           "next 3 next 7 next 11 back 7 next 11 next 17 next"
         << "Install Complete" << installed << 1 << "install Binary Files;install Rules;";
-    QTest::newRow("help page from any page, back returns")
-        << false << "" << false
-        << "start 1 next 3 help 19 next-disabled back 3 next 11 next 17 next"
-        << "Install Complete" << installed << 1 << "install Binary Files;";
     QTest::newRow("earlier installation in the destination becomes an upgrade")
         << false << "" << true
         << "start 1 next 3 next 15 back-disabled next-label=&Upgrade next 17 next"
