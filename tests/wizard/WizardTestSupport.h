@@ -8,7 +8,9 @@
 #include <QApplication>
 #include <QByteArray>
 #include <QFile>
+#include <QLabel>
 #include <QPointer>
+#include <QPushButton>
 #include <QTimer>
 #include <QWidget>
 
@@ -97,3 +99,21 @@ private:
     QString m_fileName;
     int m_saved = -1;
 };
+
+inline QPushButton *buttonWithText(QWidget *window, const QString &text)
+{
+    for (QPushButton *button : window->findChildren<QPushButton *>())
+        if (button->text() == text)
+            return button;
+    return nullptr;
+}
+
+// The texts of the window's labels that are not empty, in creation order.
+inline QStringList labelTexts(const QWidget &window)
+{
+    QStringList texts;
+    for (const QLabel *label : window.findChildren<QLabel *>())
+        if (!label->text().isEmpty())
+            texts << label->text();
+    return texts;
+}

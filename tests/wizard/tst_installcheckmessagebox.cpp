@@ -25,14 +25,6 @@ QStringList buttonTextsLeftToRight(const InstallCheckMessageBox &box)
     return texts;
 }
 
-QPushButton *buttonWithText(QWidget *box, const QString &text)
-{
-    for (QPushButton *button : box->findChildren<QPushButton *>())
-        if (button->text() == text)
-            return button;
-    return nullptr;
-}
-
 } // namespace
 
 class TestInstallCheckMessageBox : public QObject
@@ -80,12 +72,8 @@ private slots:
         InstallCheckMessageBox box(QStringLiteral("$(Product) Installation Failed"),
                                    QStringLiteral("<p>Version $(Version) failed.</p>"), buttons, defaultButton);
         QCOMPARE(box.windowTitle(), QStringLiteral("Corvane Fenwick Studio for RISC-V 4.52a Setup"));
-        QStringList labels;
-        for (const QLabel *label : box.findChildren<QLabel *>())
-            if (!label->text().isEmpty())
-                labels << label->text();
-        QCOMPARE(labels, (QStringList{"Corvane Fenwick Studio for RISC-V Installation Failed",
-                                      "<p>Version 4.52a failed.</p>"}));
+        QCOMPARE(labelTexts(box), (QStringList{"Corvane Fenwick Studio for RISC-V Installation Failed",
+                                   "<p>Version 4.52a failed.</p>"}));
         QVERIFY2(box.isModal(), "the box must be modal");
         QStringList defaults;
         for (const QPushButton *button : box.findChildren<QPushButton *>())
