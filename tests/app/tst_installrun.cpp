@@ -1,4 +1,4 @@
-#include "app/application/QuillonInstallerApplication.h"
+#include "common/ObservedApplication.h"
 #include "app/core/InstallException.h"
 #include "app/core/VariableTable.h"
 #include "app/records/InstalledConfiguration.h"
@@ -74,25 +74,6 @@ InstallConfigurationList *buildTree(const QString &shape, QString *log)
     list->checkWillInstall();
     return list;
 }
-
-// The product application with its exits observed instead of taken.
-class ObservedApplication : public QuillonInstallerApplication
-{
-public:
-    using QuillonInstallerApplication::QuillonInstallerApplication;
-    using InstallStandardInstallerApplication::page;
-
-    int quitCalls = 0;
-    QString recordPath;
-
-    void quit() override { ++quitCalls; }
-
-protected:
-    QString maintenanceRecordPath() const override
-    {
-        return recordPath.isEmpty() ? QuillonInstallerApplication::maintenanceRecordPath() : recordPath;
-    }
-};
 
 struct Run
 {

@@ -260,13 +260,6 @@ void tst_Records::loadRecord()
                                         InstallApplication::Mode(mode)));
 }
 
-int main(int argc, char **argv)
-{
-    if (!Sandbox::isInside())
-        return Sandbox::run(argc, argv);
-    QApplication application(argc, argv);
-    tst_Records test;
-    return QTest::qExec(&test, argc, argv);
-}
+STUDIO_SANDBOXED_TEST_MAIN(QApplication, tst_Records)
 
 #include "tst_records.moc"

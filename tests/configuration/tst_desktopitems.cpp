@@ -422,13 +422,6 @@ private:
     std::unique_ptr<World> m_world;
 };
 
-int main(int argc, char **argv)
-{
-    if (!Sandbox::isInside())
-        return Sandbox::run(argc, argv);
-    QApplication application(argc, argv);
-    tst_DesktopItems test;
-    return QTest::qExec(&test, argc, argv);
-}
+STUDIO_SANDBOXED_TEST_MAIN(QApplication, tst_DesktopItems)
 
 #include "tst_desktopitems.moc"

@@ -437,13 +437,6 @@ private:
     std::unique_ptr<World> m_world;
 };
 
-int main(int argc, char **argv)
-{
-    if (!Sandbox::isInside())
-        return Sandbox::run(argc, argv);
-    QApplication application(argc, argv);
-    tst_FileItems test;
-    return QTest::qExec(&test, argc, argv);
-}
+STUDIO_SANDBOXED_TEST_MAIN(QApplication, tst_FileItems)
 
 #include "tst_fileitems.moc"

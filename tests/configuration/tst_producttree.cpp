@@ -149,13 +149,6 @@ void tst_ProductTree::freshRecord()
     QCOMPARE(QString::fromUtf8(file.readAll()), expected);
 }
 
-int main(int argc, char **argv)
-{
-    if (!Sandbox::isInside())
-        return Sandbox::run(argc, argv);
-    QApplication application(argc, argv);
-    tst_ProductTree test;
-    return QTest::qExec(&test, argc, argv);
-}
+STUDIO_SANDBOXED_TEST_MAIN(QApplication, tst_ProductTree)
 
 #include "tst_producttree.moc"

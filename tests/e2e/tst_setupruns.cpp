@@ -370,13 +370,6 @@ void TestSetupRuns::secondInstanceExitsAtOnce()
     QVERIFY2(firstStillRunning, "the first installer keeps waiting on its page");
 }
 
-int main(int argc, char **argv)
-{
-    if (!Sandbox::isInside())
-        return Sandbox::run(argc, argv);
-    QCoreApplication application(argc, argv);
-    TestSetupRuns test;
-    return QTest::qExec(&test, argc, argv);
-}
+STUDIO_SANDBOXED_TEST_MAIN(QCoreApplication, TestSetupRuns)
 
 #include "tst_setupruns.moc"

@@ -1,3 +1,4 @@
+#include "common/ObservedApplication.h"
 #include "common/Sandbox.h"
 
 #include "app/application/QuillonInstallerApplication.h"
@@ -47,34 +48,17 @@ namespace {
 
 const QString product = QStringLiteral("Corvane Fenwick Studio for RISC-V");
 
-// The product application with its end observed instead of taken, so that one test
-// program can run one installer after the other.
-class DrivenApplication : public QuillonInstallerApplication
-{
-public:
-    using QuillonInstallerApplication::QuillonInstallerApplication;
-    int quitCalls = 0;
-    QString recordPath;
-    void quit() override { ++quitCalls; }
-
-protected:
-    QString maintenanceRecordPath() const override
-    {
-        return recordPath.isEmpty() ? QuillonInstallerApplication::maintenanceRecordPath() : recordPath;
-    }
-};
-
 struct Installer
 {
     QPointer<ClassicInstallWizard> wizard;
     ConfigurationList *list = nullptr;
-    DrivenApplication *application = nullptr;
+    ObservedApplication *application = nullptr;
 
     explicit Installer(const QStringList &arguments, const QString &recordPath = QString())
     {
         wizard = new ClassicInstallWizard();
         list = new ConfigurationList();
-        application = new DrivenApplication(nullptr, wizard, list, QString::fromUtf8(licenseText()),
+        application = new ObservedApplication(nullptr, wizard, list, QString::fromUtf8(licenseText()),
                                             QString(), QString(), QString(), arguments);
         application->recordPath = recordPath;
     }
@@ -258,13 +242,6 @@ void TestWizardRuns::removalByTheUninstaller()
              qPrintable(settings.allKeys().join(QLatin1Char(' '))));
 }
 
-int main(int argc, char **argv)
-{
-    if (!Sandbox::isInside())
-        return Sandbox::run(argc, argv);
-    QApplication application(argc, argv);
-    TestWizardRuns test;
-    return QTest::qExec(&test, argc, argv);
-}
+STUDIO_SANDBOXED_TEST_MAIN(QApplication, TestWizardRuns)
 
 #include "tst_wizardruns.moc"
