@@ -1,6 +1,6 @@
 #include "app/core/VariableTable.h"
 
-#include "media/platform/FileSystem.h"
+#include "app/core/PathCleaning.h"
 
 namespace {
 

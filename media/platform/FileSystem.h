@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/core/PathCleaning.h"
+
 #include <QDir>
 #include <QString>
 #include <cstdio>
@@ -7,10 +9,6 @@
 // File and folder operations with the exact semantics the installer relies on.
 // None of them throws; each reports success as a boolean or returns an empty value.
 namespace Platform {
-
-// Drops "." and empty components (keeping a leading "/"), lets ".." remove the
-// preceding kept name (a ".." with none before it stays). Unchanged when clean.
-QString cleanPath(const QString &path);
 
 bool makePath(const QString &folder);
 QDir parentFolder(const QString &folder);
