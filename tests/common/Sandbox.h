@@ -6,9 +6,7 @@
 // writes to the machine's own folders lands in a temporary folder instead:
 // "/usr/share" and "/etc" are overlaid with empty upper folders, and HOME, TMPDIR,
 // the XDG folders and the settings search path point into the same temporary folder.
-//
-//     STUDIO_SANDBOXED_TEST_MAIN(QApplication, tst_Something)
-//
+// (STUDIO_SANDBOXED_TEST_MAIN in common/TestMain.h.)
 // Nothing the program does inside can change the machine's /usr/share, /etc or home;
 // the upper folders show afterwards exactly what it created, changed or deleted.
 namespace Sandbox {
@@ -28,14 +26,3 @@ QString root();
 QString upperFolder(const QString &name);
 
 } // namespace Sandbox
-
-// The main of a QtTest program that runs inside the sandbox.
-#define STUDIO_SANDBOXED_TEST_MAIN(ApplicationClass, TestClass) \
-    int main(int argc, char **argv) \
-    { \
-        if (!Sandbox::isInside()) \
-            return Sandbox::run(argc, argv); \
-        ApplicationClass application(argc, argv); \
-        TestClass test; \
-        return QTest::qExec(&test, argc, argv); \
-    }

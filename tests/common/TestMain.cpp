@@ -1,0 +1,45 @@
+#include "common/TestMain.h"
+
+#include <QByteArrayList>
+
+#include <utility>
+#include <vector>
+
+namespace {
+
+std::vector<std::pair<QByteArray, TestMain::Factory>> &registered()
+{
+    static std::vector<std::pair<QByteArray, TestMain::Factory>> classes;
+    return classes;
+}
+
+} // namespace
+
+namespace TestMain {
+
+Registration::Registration(const char *name, Factory factory)
+{
+    registered().emplace_back(name, std::move(factory));
+}
+
+int runAll(int argc, char **argv)
+{
+    QByteArrayList chosen;
+    std::vector<char *> passedOn;
+    for (int index = 0; index < argc; ++index) {
+        if (qstrcmp(argv[index], "-class") == 0 && index + 1 < argc)
+            chosen << argv[++index];
+        else
+            passedOn.push_back(argv[index]);
+    }
+    int failures = 0;
+    for (const auto &[name, factory] : registered()) {
+        if (!chosen.isEmpty() && !chosen.contains(name))
+            continue;
+        const std::unique_ptr<QObject> test = factory();
+        failures += QTest::qExec(test.get(), int(passedOn.size()), passedOn.data());
+    }
+    return failures == 0 ? 0 : 1;
+}
+
+} // namespace TestMain

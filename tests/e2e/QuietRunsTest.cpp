@@ -1,0 +1,157 @@
+#include "E2eSupport.h"
+
+#include "common/Sandbox.h"
+#include "common/TestMain.h"
+
+#include <QDir>
+#include <QRegularExpression>
+#include <QtTest>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+// Setup as scripts start it, without a display. Each run gets a mount namespace of its own,
+// so the manifest of its upper folders is exactly what it wrote. A failure row's standard
+// error is compared whole with its section of headless.golden.txt.
+class QuietRunsTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void quietInstallation_data();
+    void quietInstallation();
+    void headlessFailures_data();
+    void headlessFailures();
+
+private:
+    QString m_storeDestination; // the file store's installation, which a failure row needs
+};
+
+void QuietRunsTest::quietInstallation_data()
+{
+    QTest::addColumn<bool>("fromFileStore");
+    QTest::newRow("package archive into the default folder") << false;
+    QTest::newRow("file store into a chosen folder") << true;
+}
+
+void QuietRunsTest::quietInstallation()
+{
+    QFETCH(bool, fromFileStore);
+    const E2e::Fixture &fixture = E2e::fixture();
+    const QString run = E2e::newRunFolder(QString::fromLatin1(QTest::currentDataTag()));
+    QString source = fixture.release;
+    QString destination = E2e::defaultDestination;
+    QStringList arguments{"--quiet", "--accept-license", "--data-file", fixture.archive};
+    if (fromFileStore) {
+        // The payload as folders beside Setup. The destination has a space to escape in the
+        // menu entry and the default's last segment, which names the program folder.
+        source = Sandbox::root() + "/store";
+        QVERIFY(E2e::copyTree(fixture.release, source) && E2e::copyTree(fixture.payload, source));
+        destination = run + "/Fenwick Studio/corvane_fenwick_studio_for_risc-v_4.52a";
+        arguments = QStringList{"-s", "--accept-license", "--destination", destination};
+    }
+    const auto [status, errors] = E2e::runIsolated(run, QStringList{source + "/Setup"} + arguments);
+    QVERIFY2(status == 0, qPrintable(errors));
+    QCOMPARE(errors, QString());
+    QCOMPARE(QDir(run + "/home").entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList());
+
+    // Seen from the default destination and the release folder, both runs hold and register
+    // exactly the same; only the record lists the files in another order (a file store
+    // walks its folders ignoring case), so the store run's lists are left out.
+    const QStringList entries = E2e::installedManifest(run, destination, source);
+    static const QRegularExpression fileList(" files=\"[^\"]*\"");
+    if (fromFileStore)
+        QCOMPARE(QStringList(entries).replaceInStrings(fileList, QString()),
+                 E2e::goldenManifest().replaceInStrings(fileList, QString()));
+    else
+        QCOMPARE(entries, E2e::goldenManifest(entries));
+    m_storeDestination = fromFileStore ? destination : m_storeDestination;
+}
+
+void QuietRunsTest::headlessFailures_data()
+{
+    QTest::addColumn<QString>("program");
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QStringList>("written"); // folders with the number of new files
+
+    const QStringList quiet = {"--quiet", "--accept-license", "--data-file", "@PAYLOAD@"};
+    QTest::newRow("unknown option") << "Setup" << QStringList{"--quiet", "--bogus"} << 1 << QStringList();
+    QTest::newRow("corrupt payload")
+        << "Setup" << QStringList{"--quiet", "--accept-license", "--data-file", "@CORRUPT@"} << 1 << QStringList();
+    QTest::newRow("licence not accepted")
+        << "Setup" << QStringList{"--quiet", "--data-file", "@PAYLOAD@", "--destination", "@DEST@"} << 1
+        << QStringList();
+    QTest::newRow("removal waits for a Remove nobody can press")
+        << "uninstall" << QStringList{"--quiet"} << 1 << QStringList();
+    QTest::newRow("item failure answered with the default: terminate")
+        << "Setup" << quiet + QStringList{"--destination", "@DEST@"} << 1
+        << QStringList{"dest/bin 15", "dest/gcc 2", "xdg/Corvane 1"};
+    QTest::newRow("a user without root rights is refused") << "nobody" << quiet << 1 << QStringList();
+    // The rules file and the desktop items aim at the system folders whatever the mode,
+    // so an unattended user-mode run ends at the first of them, after the components.
+    QTest::newRow("user mode installs below the home of a user without root rights")
+        << "nobody" << quiet + QStringList{"--user-mode-install"} << 1 << QStringList{"home/.local 33"};
+    QTest::newRow("a second instance ends at once") << "second" << QStringList() << 0 << QStringList();
+}
+
+void QuietRunsTest::headlessFailures()
+{
+    QFETCH(QString, program);
+    QFETCH(QStringList, arguments);
+    QFETCH(int, status);
+    QFETCH(QStringList, written);
+
+    const E2e::Fixture &fixture = E2e::fixture();
+    const QString run = E2e::newRunFolder(QString::fromLatin1(QTest::currentDataTag()));
+    // Every row's destination holds a file where the help folder belongs; only a run
+    // that gets as far as that component notices.
+    QString destination = run + "/dest";
+    QVERIFY(QDir().mkpath(destination) && QFile(destination + "/html").open(QIODevice::WriteOnly));
+
+    QStringList command{fixture.release + "/Setup"};
+    QProcessEnvironment environment;
+    QProcess first;
+    if (program == QLatin1String("uninstall")) {
+        if (m_storeDestination.isEmpty())
+            QSKIP("needs the file store installation");
+        destination = m_storeDestination;
+        command = QStringList{destination + "/bin/uninstall"};
+    } else if (program == QLatin1String("nobody")) {
+        // Switching to another user needs real root rights, not a user namespace's.
+        if (!E2e::readFile("/proc/self/uid_map").contains("4294967295"))
+            QSKIP("switching users needs the tests to run as root");
+        for (const char *folder : {"", "/home", "/tmp"})
+            QVERIFY(::chmod(QFile::encodeName(run + folder).constData(), 01777) == 0);
+        QVERIFY(::chown(QFile::encodeName(run + "/run").constData(), 65534, 65534) == 0);
+        command = QStringList{"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"} + command;
+    } else if (program == QLatin1String("second")) {
+        // A display of its own: the first installer shows its welcome page and waits.
+        const QString firstRun = E2e::newRunFolder("first instance");
+        environment = E2e::runEnvironment(firstRun);
+        environment.insert("QT_QPA_PLATFORM", "offscreen");
+        E2e::runIsolated(firstRun, command, environment, &first);
+        QVERIFY2(QTest::qWaitFor([&] { return !QDir(firstRun + "/tmp").entryList({"*.lock"}).isEmpty(); }, 30000),
+                 "the first installer holds its lock");
+    }
+    arguments.replaceInStrings("@PAYLOAD@", fixture.archive);
+    arguments.replaceInStrings("@CORRUPT@", fixture.release + "/libQtCore.so.4"); // not an archive
+    arguments.replaceInStrings("@DEST@", destination);
+    const E2e::Pairs roots = {{"dest", destination}, {"etc", run + "/etc"}, {"home", run + "/home"},
+                              {"share", run + "/share"}, {"xdg", run + "/xdg"}};
+    const QStringList before = E2e::manifest(roots);
+
+    const auto [exitStatus, errors] = E2e::runIsolated(run, command + arguments, environment);
+    const bool firstWaits = first.state() == QProcess::Running;
+    first.close();
+    QVERIFY2(exitStatus == status, qPrintable(QString("status %1: %2").arg(exitStatus).arg(errors)));
+    QVERIFY2(program != QLatin1String("second") || firstWaits, "the first installer keeps waiting on its page");
+    const QString shownErrors = QString(errors).replace(Sandbox::root(), "@ROOT@");
+    QCOMPARE(shownErrors.split('\n'),
+             E2e::goldenSection("headless.golden.txt", QTest::currentDataTag(), shownErrors).split('\n'));
+    const QStringList after = E2e::manifest(roots);
+    QCOMPARE(E2e::writtenFiles(before, after), written);
+    QCOMPARE(E2e::writtenFiles(after, before), QStringList()); // nothing removed or changed
+}
+
+STUDIO_TEST_CLASS(QuietRunsTest)
+#include "QuietRunsTest.moc"

@@ -1,0 +1,5 @@
+#include "common/TestMain.h"
+
+#include <QCoreApplication>
+
+STUDIO_TEST_MAIN(QCoreApplication)

@@ -1,0 +1,77 @@
+// The answers of the question box: the value of every button, what Escape and Return
+// answer, and what a run nobody can answer gets without anything shown.
+
+#include "common/TestMain.h"
+
+#include "wizard/frame/InstallCheckMessageBox.h"
+#include "wizard/frame/UnattendedRun.h"
+#include "wizard/pages/InstallFindFileDialog.h"
+
+#include <QtTest>
+#include <QtWidgets>
+
+class QuestionBoxTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void cleanup() { UnattendedRun::setActive(false); }
+
+    void answers_data()
+    {
+        QTest::addColumn<int>("buttons");
+        QTest::addColumn<int>("preferred");
+        QTest::addColumn<QString>("action"); // each button left to right, a key, or an unattended run
+        QTest::addColumn<QList<int>>("answers"); // 0: the box stays open
+        QTest::newRow("every button, in bit order") << 511 << 1 << "click" << QList<int>{1, 2, 4, 8, 16, 32, 64, 128, 256};
+        QTest::newRow("the to-All question 307") << 307 << 1 << "click" << QList<int>{1, 2, 16, 32, 256};
+        QTest::newRow("bits above the table are ignored") << (512 | 16) << 16 << "click" << QList<int>{16};
+        QTest::newRow("Escape answers Cancel when offered") << 307 << 1 << "escape" << QList<int>{256};
+        QTest::newRow("Escape on Yes and No answers No") << 17 << 1 << "escape" << QList<int>{16};
+        QTest::newRow("Escape on a lone OK answers OK") << 4 << 4 << "escape" << QList<int>{4};
+        QTest::newRow("Escape keeps a box without Cancel, No or a lone button") << 5 << 1 << "escape" << QList<int>{0};
+        QTest::newRow("Return presses the default button") << 307 << 32 << "return" << QList<int>{32};
+        QTest::newRow("unattended: Cancel wins over the default") << 307 << 1 << "unattended" << QList<int>{256};
+        QTest::newRow("unattended: the default without Cancel") << 17 << 16 << "unattended" << QList<int>{16};
+    }
+
+    void answers()
+    {
+        QFETCH(int, buttons);
+        QFETCH(int, preferred);
+        QFETCH(QString, action);
+        QFETCH(QList<int>, answers);
+        if (action == "unattended") {
+            UnattendedRun::setActive(true);
+            bool shown = false; // should a box come up anyway, close it: a failure, not a hang
+            QTimer guard;
+            connect(&guard, &QTimer::timeout, &guard, [&shown] {
+                if (auto *modal = qobject_cast<QDialog *>(QApplication::activeModalWidget()))
+                    shown = true, modal->done(-1);
+            });
+            guard.start(0);
+            QCOMPARE(InstallCheckMessageBox::exec("Question", "Go on?", buttons, preferred), answers.first());
+            QCOMPARE(InstallFindFileDialog(nullptr, "$(SrcDir)/payload.bin").exec(), 0);
+            QVERIFY2(!shown, "nothing may be shown in an unattended run");
+            return;
+        }
+        InstallCheckMessageBox box(QStringLiteral("Question"), QStringLiteral("Go on?"), buttons, preferred);
+        box.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&box));
+        QList<int> given;
+        if (action == "click") {
+            QList<QPushButton *> row = box.findChildren<QPushButton *>();
+            std::sort(row.begin(), row.end(), [](const QPushButton *a, const QPushButton *b) { return a->x() < b->x(); });
+            for (QPushButton *button : row)
+                button->click(), given << box.result();
+        } else {
+            QTest::keyClick(&box, action == "escape" ? Qt::Key_Escape : Qt::Key_Return);
+            given << box.result();
+            QCOMPARE(box.isVisible(), given.first() == 0);
+        }
+        QCOMPARE(given, answers);
+    }
+};
+
+STUDIO_TEST_CLASS(QuestionBoxTest)
+#include "QuestionBoxTest.moc"
