@@ -13,6 +13,7 @@
 #include "media/install/FileStoreInstallMedia.h"
 #include "media/install/PackageArchiveInstallMedia.h"
 #include "media/platform/Environment.h"
+#include "media/platform/FileSystem.h"
 #include "wizard/frame/InstallCheckMessageBox.h"
 #include "wizard/frame/InstallTextDialog.h"
 #include "wizard/frame/InstallWizard.h"
@@ -241,8 +242,10 @@ QString InstallStandardInstallerApplication::maintenanceRecordPath() const
 void InstallStandardInstallerApplication::startMaintenance()
 {
     const QString recordPath = maintenanceRecordPath();
-    if (QFileInfo::exists(recordPath))
-        readRecord(recordPath);
+    // Removing without the record would take only the installer's own files away and
+    // still report success.
+    if (QFileInfo::exists(recordPath) && !readRecord(recordPath) && mode() != Upgrade)
+        throw InstallException(QStringLiteral("Cannot read the installation record ") + recordPath);
     if (variable(QStringLiteral("DestDir")).isEmpty()) {
         const QString caption = expand(QStringLiteral("Please locate $(Product) folder.\n"));
         QString answer;
@@ -270,6 +273,10 @@ void InstallStandardInstallerApplication::startMaintenance()
 
 void InstallStandardInstallerApplication::startQuietInstallation()
 {
+    if (!acceptDestination()) {
+        quit();
+        return;
+    }
     onNextClicked(page(StartInstallationPage));
 }
 
@@ -390,6 +397,7 @@ void InstallStandardInstallerApplication::handleNext(int id)
             break;
         }
     } catch (const InstallException &error) {
+        setResult(0);
         showFailure(error.message());
         if (m_recordPending)
             saveRecord();
@@ -540,15 +548,31 @@ void InstallStandardInstallerApplication::licenceTest(bool upgrade)
     const auto *licence = qobject_cast<InstallLicenseAgreementDialog *>(page(LicencePage));
     if (licence && !licence->accepted())
         throw InstallException(QStringLiteral("License agreement not accepted"));
-    if (runFlags() & Quiet)
+    if ((runFlags() & Quiet) && !upgrade && !acceptDestination())
+        quit();
+    else if (runFlags() & Quiet)
         runStepWithRecord(upgrade ? &InstallStandardInstallerApplication::upgradeStep
                                   : &InstallStandardInstallerApplication::installStep);
     else
         showPage(upgrade ? StartUpgradePage : DestinationPage);
 }
 
+// An empty or relative folder, or "/" itself, would scatter the product over the root
+// folder or below wherever the installer was started: refused before anything is written.
+bool InstallStandardInstallerApplication::acceptDestination()
+{
+    const QString folder = expand(QStringLiteral("$(DestDir)"));
+    if (folder.startsWith(QLatin1Char('/')) && Platform::cleanPath(folder) != QLatin1String("/"))
+        return true;
+    reportError(QStringLiteral("The installation folder must be an absolute path other than '/': '")
+                + folder + QLatin1Char('\''));
+    return false;
+}
+
 void InstallStandardInstallerApplication::afterDestination()
 {
+    if (!acceptDestination())
+        return;
     if (readRecord(expand(QStringLiteral("$(InstallerDir)/IConf.xml")))) {
         // The chosen folder holds an installation: it is upgraded, and going back to
         // choose another folder is no longer offered.
@@ -602,10 +626,28 @@ void InstallStandardInstallerApplication::finishRun(int result, bool closingActi
 void InstallStandardInstallerApplication::runStepWithRecord(
     void (InstallStandardInstallerApplication::*step)())
 {
+    verifyInstallationData();
     // Set before the step so that a failure inside it still writes the record.
     m_recordPending = true;
     (this->*step)();
     saveRecord();
+}
+
+// Damaged data must fail the run before the first file, settings value or record is
+// written: the format has no per-member check, only the stream's own at its end.
+void InstallStandardInstallerApplication::verifyInstallationData()
+{
+    InstallMedia *installMedia = media();
+    showProgressPhase(InstallProgressDialog::CheckingData);
+    InstallProgressDialog *progress = progressPage();
+    constexpr quint64 unit = 1024 * 1024;
+    installMedia->verifyData([progress](quint64 done, quint64 total) {
+        if (!progress)
+            return;
+        progress->setTaskTotalSteps(int(total / unit) + 1);
+        progress->setTaskProgress(int(qMin(done, total) / unit));
+        QCoreApplication::processEvents();
+    });
 }
 
 void InstallStandardInstallerApplication::installStep()
@@ -748,8 +790,13 @@ QString InstallStandardInstallerApplication::cancelledText() const
 void InstallStandardInstallerApplication::saveRecord()
 {
     m_recordPending = false;
-    // A record that cannot be written is not reported: the installation itself stands.
-    saveInstalledConfiguration(expand(QStringLiteral("$(InstallerDir)/IConf.xml")));
+    // Without its record an installation can be neither removed nor upgraded: a record
+    // that cannot be written fails the run.
+    const QString path = expand(QStringLiteral("$(InstallerDir)/IConf.xml"));
+    QString failure;
+    if (!saveInstalledConfiguration(path, &failure) && !failure.isEmpty())
+        throw InstallException(QStringLiteral("Cannot write the installation record ") + path
+                               + QLatin1Char('\n') + failure);
 }
 
 bool InstallStandardInstallerApplication::readRecord(const QString &path)

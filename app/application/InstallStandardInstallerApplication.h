@@ -94,10 +94,12 @@ private:
     void nextInUpgradeMode(int id);
     void licenceTest(bool upgrade);
     void afterDestination();
+    bool acceptDestination();
     void afterCustomSetup();
     void afterEnvironmentVariables();
     void finishRun(int result, bool closingActions);
     void runStepWithRecord(void (InstallStandardInstallerApplication::*step)());
+    void verifyInstallationData();
     void installStep();
     void modifyStep();
     void repairStep();

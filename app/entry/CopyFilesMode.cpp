@@ -1,5 +1,6 @@
 #include "app/entry/CopyFilesMode.h"
 
+#include "app/core/TerminalSafeText.h"
 #include "app/console/ConsoleLicenseDialogue.h"
 #include "app/console/TextProgressBar.h"
 #include "app/core/HException.h"
@@ -31,7 +32,7 @@ QByteArray bytes(const QString &text)
 
 void printLine(const QString &path)
 {
-    const QByteArray line = bytes(path) + '\n';
+    const QByteArray line = terminalSafe(bytes(path), false) + '\n';
     std::fwrite(line.constData(), 1, size_t(line.size()), stdout);
 }
 
@@ -94,7 +95,7 @@ int CopyFilesMode::run(int &argc, char **argv)
     if (!m_options.hideProgress())
         bar.clearLine();
     std::fflush(stdout);
-    std::fprintf(stderr, "error: %s\n", message.constData());
+    std::fprintf(stderr, "error: %s\n", terminalSafe(message).constData());
     return 1;
 }
 
@@ -113,12 +114,20 @@ void CopyFilesMode::copyAll(TextProgressBar &bar, int columns, int rows)
             throw HException("License agreement not accepted");
     }
 
+    // The whole payload is read once before anything is copied: damaged data then
+    // fails with nothing written.
+    PackageArchive archive;
+    if (m_options.hasDataFile()) {
+        const QString problem = Platform::whyNotReadableFile(m_options.dataFile());
+        if (!problem.isEmpty())
+            throw HException("Cannot open installation data " + bytes(m_options.dataFile()) + ": "
+                             + bytes(problem));
+        archive.open(m_options.dataFile(), m_options.dataOffset(), 0);
+        archive.verify();
+    }
+
     if (!Platform::makePath(binFolder))
         throw HException("cannot mkdir " + bytes(binFolder));
-
-    PackageArchive archive;
-    if (m_options.hasDataFile())
-        archive.open(m_options.dataFile(), m_options.dataOffset(), 0);
     const QList<const PackageArchiveFile *> members = archive.files();
 
     const int total = int(ownFiles.size() + members.size());

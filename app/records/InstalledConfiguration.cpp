@@ -3,6 +3,7 @@
 #include "app/core/VariableTable.h"
 #include "configuration/model/InstallConfigurationList.h"
 #include "configuration/model/InstalledStateWriter.h"
+#include "media/platform/WholeFile.h"
 
 #include <QDomDocument>
 #include <QDomElement>
@@ -30,13 +31,14 @@ QString lastSegment(const QString &path)
 
 } // namespace
 
-bool saveInstalledConfiguration(const QString &path)
+bool saveInstalledConfiguration(const QString &path, QString *failure)
 {
     InstallConfigurationItem *root = applicationTree();
-    return root && saveInstalledConfiguration(*root, path);
+    return root && saveInstalledConfiguration(*root, path, failure);
 }
 
-bool saveInstalledConfiguration(InstallConfigurationItem &root, const QString &path)
+bool saveInstalledConfiguration(InstallConfigurationItem &root, const QString &path,
+                                QString *failure)
 {
     QDomDocument document(documentType);
     QDomElement configuration = document.createElement(configurationTag);
@@ -54,12 +56,10 @@ bool saveInstalledConfiguration(InstallConfigurationItem &root, const QString &p
                              {destDirAttribute, srcDirAttribute, programFolderDirAttribute});
     writer.addItemClasses(&root);
 
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        file.write(writer.toString(document, 1).toUtf8());
-        file.close();
-    }
-    return true;
+    const QString reason = Platform::writeWholeFile(path, writer.toString(document, 1).toUtf8(), 0644);
+    if (failure)
+        *failure = reason;
+    return reason.isEmpty();
 }
 
 bool loadInstalledConfiguration(const QString &path)

@@ -10,11 +10,12 @@ class InstallConfigurationItem;
 // state of every configuration item, written after a run and read back by maintenance
 // and by the search for an earlier installation.
 
-// Writes the record of the application's configuration tree to path. False when there
-// is no tree or the tree could not be saved (then no file is written); a file that
-// cannot be opened is not reported.
-bool saveInstalledConfiguration(const QString &path);
-bool saveInstalledConfiguration(InstallConfigurationItem &root, const QString &path);
+// Writes the record of the application's configuration tree to path, whole or not at
+// all. False when there is no tree, the tree could not be saved or the file could not
+// be written; in the last case `failure` receives the system's reason.
+bool saveInstalledConfiguration(const QString &path, QString *failure = nullptr);
+bool saveInstalledConfiguration(InstallConfigurationItem &root, const QString &path,
+                                QString *failure = nullptr);
 
 // Reads a record into the variables and the application's tree. False for a missing,
 // unreadable or malformed record, or one whose shape does not match the tree. The

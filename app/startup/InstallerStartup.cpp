@@ -19,6 +19,7 @@
 
 #include <QFont>
 #include <cstdio>
+#include <new>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -72,6 +73,9 @@ int runApplication(bool unattended)
         result = application.result();
     } catch (const InstallException &error) {
         reportError(error.message());
+    } catch (const std::bad_alloc &) {
+        // A forged payload may ask for more memory than there is: a clean failure.
+        reportError(QStringLiteral("Not enough memory to continue the installation."));
     }
     return result;
 }
@@ -113,5 +117,6 @@ int runInstaller(int argc, char **argv)
                                 variable(QStringLiteral("Company")),
                                 variable(QStringLiteral("Product")));
     ::umask(previousMask);
+    application.releaseInstance();
     endProcess(result == 1 ? 0 : 1);
 }

@@ -10,6 +10,7 @@
 #include <QLocalSocket>
 #include <QThread>
 
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -19,13 +20,54 @@ constexpr char acknowledgement = '\x06';
 constexpr quint32 maximumMessageBytes = 1 << 20;
 constexpr int retryPauseMs = 20;
 
-// The lock and socket names without their endings. Two users with the same temporary
-// folder must not block each other, so the user id is part of the key.
+bool isPrivateFolder(const QByteArray &path)
+{
+    struct stat status{};
+    return ::lstat(path.constData(), &status) == 0 && S_ISDIR(status.st_mode)
+           && status.st_uid == ::getuid() && (status.st_mode & 077) == 0;
+}
+
+bool isOwnFile(const QByteArray &path)
+{
+    struct stat status{};
+    return ::lstat(path.constData(), &status) == 0 && S_ISREG(status.st_mode)
+           && status.st_uid == ::getuid();
+}
+
+bool isFolder(const char *path)
+{
+    struct stat status{};
+    return ::stat(path, &status) == 0 && S_ISDIR(status.st_mode);
+}
+
+// Where the lock lives decides who can block or bypass it: never a folder that other
+// users can write and nothing that depends on TMPDIR for root, whose runs must all meet
+// at one lock whatever their environment.
+QString lockFolder()
+{
+    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty() && isPrivateFolder(runtime))
+        return QFile::decodeName(runtime);
+    if (::getuid() == 0) {
+        for (const char *folder : {"/run/lock", "/var/lock"}) {
+            if (isFolder(folder))
+                return QString::fromLatin1(folder);
+        }
+    }
+    const QString own = Platform::temporaryFolder() + QStringLiteral("/studio-")
+                        + QString::number(::getuid());
+    const QByteArray encoded = QFile::encodeName(own);
+    ::mkdir(encoded.constData(), 0700);
+    return own;
+}
+
+// The lock and socket names without their endings, keyed by the product and the real
+// user, so that two users never block each other.
 QString instanceBase(const QString &id)
 {
     const QByteArray keyed = id.toUtf8() + '\n' + QByteArray::number(static_cast<qulonglong>(::getuid()));
     const QByteArray key = QCryptographicHash::hash(keyed, QCryptographicHash::Sha1).toHex().left(24);
-    return Platform::temporaryFolder() + QStringLiteral("/studio-") + QString::fromLatin1(key);
+    return lockFolder() + QStringLiteral("/studio-") + QString::fromLatin1(key);
 }
 
 bool fitsSocketAddress(const QString &path)
@@ -44,7 +86,8 @@ QByteArray framed(const QString &message)
 } // namespace
 
 StudioApplication::StudioApplication(const QString &id, int &argc, char **argv)
-    : QApplication(argc, argv), m_id(id), m_lock(instanceBase(id) + QStringLiteral(".lock"))
+    : QApplication(argc, argv), m_id(id), m_lockPath(instanceBase(id) + QStringLiteral(".lock")),
+      m_lock(m_lockPath)
 {
     m_socketName = instanceBase(id) + QStringLiteral(".socket");
     if (!fitsSocketAddress(m_socketName)) {
@@ -61,14 +104,32 @@ StudioApplication::StudioApplication(const QString &id, int &argc, char **argv)
 
 StudioApplication::~StudioApplication()
 {
-    if (m_server)
+    releaseInstance();
+}
+
+void StudioApplication::releaseInstance()
+{
+    if (m_server) {
         m_server->close();
+        if (!m_abstractSocket)
+            QFile::remove(m_socketName);
+    }
+    if (m_lock.isLocked())
+        m_lock.unlock();
 }
 
 bool StudioApplication::becomeFirstInstance()
 {
     if (m_lock.isLocked())
         return true;
+    // A lock that names no process (empty, unreadable) or that another user planted
+    // cannot be told from a stale one, and must not keep the installer from running.
+    qint64 pid = 0;
+    QString host;
+    QString application;
+    if (QFile::exists(m_lockPath)
+        && (!isOwnFile(QFile::encodeName(m_lockPath)) || !m_lock.getLockInfo(&pid, &host, &application)))
+        ::unlink(QFile::encodeName(m_lockPath).constData());
     if (!m_lock.tryLock(0)) {
         // Only a lock held by another process means another instance; a folder we
         // cannot write must not keep the installer from starting.

@@ -8,8 +8,8 @@ class QLocalServer;
 class QLocalSocket;
 
 // The graphical application object that lets only one installer of a product run per
-// user. The first instance holds a lock file in the temporary folder and listens on a
-// local socket beside it; a later instance finds the lock held and can hand the first
+// user. The first instance holds a lock file in a folder only that user (or root) can
+// write and listens on a local socket beside it; a later instance finds the lock held and can hand the first
 // one a message.
 class StudioApplication : public QApplication
 {
@@ -19,11 +19,13 @@ public:
     ~StudioApplication() override;
 
     QString id() const { return m_id; }
-    // True while another process with the same id, user and temporary folder runs.
+    // True while another process with the same id and user runs.
     bool isRunning();
     // Delivers the message to the running instance; true once it has confirmed receipt
     // within timeout milliseconds.
     bool sendMessage(const QString &message, int timeout);
+    // Removes the lock and the socket; the process ends without running destructors.
+    void releaseInstance();
 
 signals:
     void messageReceived(const QString &message);
@@ -34,6 +36,7 @@ private:
     void readMessage(QLocalSocket *socket);
 
     QString m_id;
+    QString m_lockPath;
     QString m_socketName;
     bool m_abstractSocket = false;
     QLockFile m_lock;

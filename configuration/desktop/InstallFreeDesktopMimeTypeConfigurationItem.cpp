@@ -6,7 +6,9 @@
 #include "configuration/desktop/DesktopFolders.h"
 #include "media/platform/FileName.h"
 #include "media/platform/FileSystem.h"
+#include "media/platform/WholeFile.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
@@ -79,11 +81,10 @@ void InstallFreeDesktopMimeTypeConfigurationItem::doInstall()
     if (!Platform::makePath(DesktopFolders::mimePackagesFolder(m_locationKind)))
         return;
     const QString packageFile = packageFilePath();
-    QFile file(packageFile);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        throw InstallException(QStringLiteral("Cannot write Mime type file") + packageFile);
-    file.write(packageText());
-    file.close();
+    const QString failure = Platform::writeWholeFile(packageFile, packageText(), 0644);
+    if (!failure.isEmpty())
+        throw InstallException(QStringLiteral("Cannot write Mime type file") + packageFile
+                               + QLatin1Char('\n') + failure);
 
     const FileName iconPath(expand(m_icon));
     const QImage image(iconPath.path());
@@ -108,12 +109,13 @@ bool InstallFreeDesktopMimeTypeConfigurationItem::writeIcon(const QImage &image,
     // A missing or unreadable source image must not leave empty icon files behind.
     if (image.isNull() || !Platform::makePath(folder))
         return false;
-    QFile file(folder + QLatin1Char('/') + fileName);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return false;
     const QPixmap scaled = QPixmap::fromImage(
             image.scaled(size, size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
-    return scaled.save(&file, "PNG", 100);
+    QByteArray png;
+    QBuffer buffer(&png);
+    if (!buffer.open(QIODevice::WriteOnly) || !scaled.save(&buffer, "PNG", 100))
+        return false;
+    return Platform::writeWholeFile(folder + QLatin1Char('/') + fileName, png, 0644).isEmpty();
 }
 
 void InstallFreeDesktopMimeTypeConfigurationItem::doUninstall() {}

@@ -5,6 +5,7 @@
 #include "app/core/VariableTable.h"
 #include "configuration/desktop/DesktopFolders.h"
 #include "media/platform/FileSystem.h"
+#include "media/platform/WholeFile.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -93,11 +94,9 @@ void InstallFreeDesktopShortcutConfigurationItem::doInstall()
 {
     if (!Platform::makePath(applicationsFolder()))
         return;
-    QFile file(m_desktopFilePath);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        throw InstallException(QStringLiteral("Cannot write .desktop file"));
-    file.write(desktopEntry());
-    file.close();
+    const QString failure = Platform::writeWholeFile(m_desktopFilePath, desktopEntry(), 0644);
+    if (!failure.isEmpty())
+        throw InstallException(QStringLiteral("Cannot write .desktop file\n") + failure);
     addRefreshCommand(applicationsFolder());
 }
 

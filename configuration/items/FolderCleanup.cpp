@@ -1,5 +1,6 @@
 #include "configuration/items/FolderCleanup.h"
 
+#include "app/core/VariableTable.h"
 #include "media/platform/FileSystem.h"
 
 #include <QDir>
@@ -17,6 +18,15 @@ bool isRoot(const QString &folder)
 bool folderExists(const QString &folder)
 {
     return QFileInfo(folder).isDir();
+}
+
+// Folders above the destination may have been there, empty, before the installation:
+// the clean-up removes the destination and what lies below it, never its parents.
+bool liesWithin(const QString &folder, const QString &destination)
+{
+    if (destination.isEmpty() || isRoot(destination))
+        return false;
+    return folder == destination || folder.startsWith(destination + QLatin1Char('/'));
 }
 
 bool isEmptyFolder(const QString &folder)
@@ -48,12 +58,13 @@ void FolderCleanup::addFolder(const QString &folder)
 
 void FolderCleanup::cleanUp(bool climb) const
 {
+    const QString destination = Platform::cleanPath(expand(QStringLiteral("$(DestDir)")));
     for (QString folder : m_folders) {
         if (climb) {
             while (!folderExists(folder) && !isRoot(folder))
                 folder = parentOf(folder);
         }
-        while (!isRoot(folder) && folderExists(folder) && isEmptyFolder(folder)) {
+        while (liesWithin(folder, destination) && folderExists(folder) && isEmptyFolder(folder)) {
             // A folder that cannot be deleted ends the climb; it is not worth a question.
             if (!Platform::removeFolder(folder))
                 break;

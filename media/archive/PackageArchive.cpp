@@ -1,11 +1,13 @@
 #include "media/archive/PackageArchive.h"
 
 #include "app/core/HException.h"
+#include "app/core/TerminalSafeText.h"
 #include "media/archive/PackageArchiveCompressedBzInputFile.h"
 #include "media/archive/PackageArchiveCompressedBzOutputFile.h"
 #include "media/archive/PackageArchiveCompressedGzInputFile.h"
 #include "media/archive/PackageArchiveCompressedGzOutputFile.h"
 #include "media/archive/PackageArchiveData.h"
+#include "media/archive/PackageArchiveMemberOutput.h"
 
 #include <QDir>
 #include <QFile>
@@ -24,14 +26,15 @@ constexpr quint32 CurrentMagic = 0x71F5C6B1;
 constexpr quint32 WrappedMagic = 0xB231F47A;
 constexpr quint32 LegacyMagic = 0x4152C3C8;
 constexpr int InnerHeaderSize = 20;
+// No real payload comes near this many members; a forged count must be refused before
+// the table is read, since a few MiB of compressed zeros expand to millions of records.
+constexpr quint32 MaximumMemberCount = 1000000;
 constexpr int RecordSize = 18;
 constexpr int LegacyRecordSize = 1040;
 constexpr int LegacyNameField = 1024;
 // Members grow their buffer in steps as data arrives, so a forged size in the table
 // cannot make us reserve memory the stream never fills.
 constexpr qint64 ReadChunk = qint64(4) << 20;
-// Large writes go in slices the kernel accepts in one call.
-constexpr qint64 WriteSlice = qint64(1) << 30;
 
 quint32 le16(const unsigned char *bytes)
 {
@@ -64,32 +67,6 @@ struct FileCloser
     void operator()(FILE *stream) const { std::fclose(stream); }
 };
 using FileHandle = std::unique_ptr<FILE, FileCloser>;
-
-// Creates a new file without following a link at the final component.
-int createExclusive(const QByteArray &path)
-{
-    int fd;
-    do {
-        fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-    } while (fd < 0 && errno == EINTR);
-    return fd;
-}
-
-bool writeAll(int fd, const QByteArray &contents)
-{
-    const char *next = contents.constData();
-    qint64 left = contents.size();
-    while (left > 0) {
-        const ssize_t written = ::write(fd, next, size_t(std::min(left, WriteSlice)));
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            return false;
-        next += written;
-        left -= written;
-    }
-    return true;
-}
 
 } // namespace
 
@@ -184,6 +161,8 @@ void PackageArchive::readCurrentTable()
     if (stream.readAvailable(reinterpret_cast<char *>(header), InnerHeaderSize) != InnerHeaderSize)
         throw HException("bad header");
     const quint32 count = le32(header);
+    if (count > MaximumMemberCount)
+        throw HException("bad table of contents");
 
     QByteArray name;
     for (quint32 index = 0; index < count; ++index) {
@@ -202,6 +181,8 @@ void PackageArchive::readCurrentTable()
 
 void PackageArchive::readLegacyTable(quint32 count)
 {
+    if (count > MaximumMemberCount)
+        throw HException("bad table of contents");
     PackageArchiveIOFileInterface &stream = *m_data->stream;
     for (quint32 index = 0; index < count; ++index) {
         unsigned char record[LegacyRecordSize];
@@ -279,50 +260,36 @@ void PackageArchive::extractFile(const PackageArchiveFile *file, const QString &
 {
     if (!file)
         return;
-    writeFile(*file, fileData(file), destPath, overwrite);
+    const auto cutShort = [file]() {
+        return HException("cannot read file " + file->name().toLatin1() + " from archive");
+    };
+    if (!m_data->stream || !m_data->stream->seek(file->dataPosition()))
+        throw cutShort();
+    // Written as it is read, chunk by chunk: memory stays bounded whatever the size.
+    PackageArchiveMemberOutput output(destPath, overwrite);
+    std::vector<char> chunk(size_t(std::min(qint64(file->size()), ReadChunk)));
+    for (qint64 left = file->size(); left > 0;) {
+        const qint64 wanted = std::min(left, ReadChunk);
+        if (m_data->stream->readAvailable(chunk.data(), wanted) != wanted)
+            throw cutShort();
+        output.write(chunk.data(), wanted);
+        left -= wanted;
+    }
+    output.finish(*file);
 }
 
 void PackageArchive::writeFile(const PackageArchiveFile &file, const QByteArray &contents,
                                const QString &destPath, bool overwrite)
 {
-    const QByteArray path = QFile::encodeName(destPath);
-
-    // Whatever sits at the destination, a link included, is removed rather than
-    // written through; creating exclusively first saves the removal when nothing is there.
-    int fd = createExclusive(path);
-    if (fd < 0 && errno == EEXIST && overwrite) {
-        ::unlink(path.constData());
-        fd = createExclusive(path);
-    }
-    if (fd < 0 && errno == ENOENT) {
-        QDir().mkpath(QFileInfo(destPath).path());
-        fd = createExclusive(path);
-    }
-    if (fd < 0) {
-        if (errno == EEXIST && !overwrite)
-            throw HException("cannot overwrite file " + path);
-        throw HException("cannot create output file " + path);
-    }
-
-    if (!writeAll(fd, contents)) {
-        ::close(fd);
-        throw HException("cannot write to output file " + path);
-    }
-    const time_t modified = time_t(file.lastModified().toSecsSinceEpoch());
-    const struct timespec times[2] = {{modified, 0}, {modified, 0}};
-    ::futimens(fd, times);
-    if (::fchmod(fd, mode_t(file.mode() & 0777)) != 0) {
-        ::close(fd);
-        throw HException("cannot set mode of output file " + path);
-    }
-    if (::close(fd) != 0)
-        throw HException("cannot write to output file " + path);
+    PackageArchiveMemberOutput output(destPath, overwrite);
+    output.write(contents.constData(), contents.size());
+    output.finish(file);
 }
 
 QString PackageArchive::destinationPath(const PackageArchiveFile &file, const QString &folder)
 {
     if (!isSafeFileName(file.name()))
-        throw HException("unsafe file name " + file.name().toLatin1());
+        throw HException("unsafe file name " + terminalSafe(file.name().toUtf8(), false));
     return folder + QLatin1Char('/') + file.name();
 }
 
@@ -343,20 +310,40 @@ quint32 PackageArchive::compressionMethod() const
     return m_data->compressionMethod;
 }
 
-quint64 PackageArchive::readToEnd()
+quint64 PackageArchive::readToEnd(const std::function<void(quint64)> &progress)
 {
     if (!m_data->stream)
         return 0;
     constexpr qint64 Block = 256 * 1024;
     std::vector<char> block(Block);
     while (m_data->stream->readAvailable(block.data(), Block) == Block) {
+        if (progress)
+            progress(m_data->stream->position());
     }
     return m_data->stream->position();
+}
+
+void PackageArchive::verify(const std::function<void(quint64)> &progress)
+{
+    if (m_data->files.isEmpty())
+        throw HException("archive holds no files");
+    const quint64 length = readToEnd(progress);
+    for (const PackageArchiveFile *file : m_data->files) {
+        if (quint64(file->dataPosition()) + file->size() > length)
+            throw HException("bad table of contents");
+    }
 }
 
 bool PackageArchive::isSafeFileName(const QString &name)
 {
     if (name.isEmpty() || name.startsWith(QLatin1Char('/')))
+        return false;
+    // A newline would split the name in two in the installation record, whose later
+    // removal would then delete files the payload never installed.
+    const bool hasControlCharacter = std::any_of(name.cbegin(), name.cend(), [](QChar c) {
+        return c.unicode() < 0x20 || c.unicode() == 0x7f;
+    });
+    if (hasControlCharacter)
         return false;
     const QStringList parts = name.split(QLatin1Char('/'));
     return !parts.contains(QStringLiteral(".."));

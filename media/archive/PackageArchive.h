@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QString>
 #include <cstdio>
+#include <functional>
 #include <memory>
 
 class PackageArchiveCompressedInputFile;
@@ -43,8 +44,12 @@ public:
     quint32 compressionMethod() const;
 
     // Reads the rest of the stream up to its end, so the stream's own check runs,
-    // and returns the length of the decompressed data.
-    quint64 readToEnd();
+    // and returns the length of the decompressed data; `progress`, when given, hears
+    // the decompressed bytes read so far.
+    quint64 readToEnd(const std::function<void(quint64)> &progress = {});
+    // The check before anything is installed: the archive has members, its whole
+    // stream reads without a fault and every member lies inside it.
+    void verify(const std::function<void(quint64)> &progress = {});
 
     // False for a name that is empty, absolute or has a ".." component.
     static bool isSafeFileName(const QString &name);

@@ -69,9 +69,8 @@ void FileStoreInstallMedia::installFiles(const QStringList &files, const QString
 
         const FileName sourceFile(source);
         if (mayReplaceFile(sourceFile.lastModified(), sourceFile.size(), destination)) {
+            makeFolderFor(destination, destFolder);
             const QString folder = QFileInfo(destination).absolutePath();
-            if (!Platform::makePath(folder))
-                throw InstallException(QStringLiteral("Cannot create folder ") + folder);
             if (!Platform::copyFile(source, folder, false))
                 throw InstallException(QStringLiteral("Cannot copy file ") + source
                                        + QStringLiteral(" to ") + folder);

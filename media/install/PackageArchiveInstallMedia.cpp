@@ -2,6 +2,7 @@
 
 #include "app/core/HException.h"
 #include "app/core/InstallException.h"
+#include "app/core/TerminalSafeText.h"
 #include "app/queries/UserQueries.h"
 #include "media/platform/FileSystem.h"
 
@@ -20,6 +21,11 @@ PackageArchiveInstallMedia::PackageArchiveInstallMedia(const QString &dataFile, 
                                                        QObject *parent)
     : InstallMedia(parent)
 {
+    // A FIFO would block the installer for ever, a folder fail with a puzzling text.
+    const QString problem = Platform::whyNotReadableFile(dataFile);
+    if (!problem.isEmpty())
+        throw InstallException(QStringLiteral("Cannot open installation data ") + dataFile
+                               + QStringLiteral(": ") + problem);
     try {
         m_archive.open(dataFile, offset, PackageArchive::IndexByName);
     } catch (const HException &error) {
@@ -40,6 +46,22 @@ QStringList PackageArchiveInstallMedia::listFiles(const QString &folder, uint64_
         totalSize += member->size();
     }
     return names;
+}
+
+void PackageArchiveInstallMedia::verifyData(const std::function<void(quint64, quint64)> &progress)
+{
+    if (m_verified)
+        return;
+    const quint64 total = totalSize();
+    try {
+        m_archive.verify([&](quint64 done) {
+            if (progress)
+                progress(done, total);
+        });
+    } catch (const HException &error) {
+        throw asInstallException(error);
+    }
+    m_verified = true;
 }
 
 uint64_t PackageArchiveInstallMedia::totalSize()
@@ -64,14 +86,12 @@ void PackageArchiveInstallMedia::installFiles(const QStringList &files, const QS
         // The installer extracts as root: a member name that climbs out of the
         // component folder must never decide where a file lands.
         if (!PackageArchive::isSafeFileName(name))
-            throw InstallException(QStringLiteral("unsafe file name ") + name);
+            throw InstallException(QStringLiteral("unsafe file name ") + terminalSafe(name, false));
         emit extractingFile(Platform::cleanPath(name));
         const QString destination = destFolder + QLatin1Char('/') + name;
 
         if (mayReplaceFile(member->lastModified(), member->size(), destination)) {
-            const QString folder = QFileInfo(destination).absolutePath();
-            if (!Platform::makePath(folder))
-                throw InstallException(QStringLiteral("Cannot create folder ") + folder);
+            makeFolderFor(destination, destFolder);
             try {
                 m_archive.extractFile(member, destination, true);
             } catch (const HException &error) {

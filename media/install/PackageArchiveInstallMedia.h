@@ -15,9 +15,11 @@ public:
 
     QStringList listFiles(const QString &folder, uint64_t &totalSize) override;
     uint64_t totalSize() override;
+    void verifyData(const std::function<void(quint64 done, quint64 total)> &progress) override;
     void installFiles(const QStringList &files, const QString &sourceFolder,
                       const QString &destFolder) override;
 
 private:
     PackageArchive m_archive;
+    bool m_verified = false; // one reading per run: a repair installs after removing
 };

@@ -1,10 +1,13 @@
 #include "media/platform/FileSystem.h"
 
+#include "app/core/PartialFileName.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QStringList>
 
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -39,6 +42,11 @@ bool isFolder(const QString &path)
 {
     struct stat status{};
     return !path.isEmpty() && ::stat(encoded(path).constData(), &status) == 0 && S_ISDIR(status.st_mode);
+}
+
+int createExclusive(const QByteArray &name)
+{
+    return ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
 }
 
 mode_t currentUmask()
@@ -164,21 +172,47 @@ bool copyFile(const QString &source, const QString &destination, bool createFold
         ::close(from);
         return true;
     }
-    const int to = ::open(targetName.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    // Written under a temporary name and renamed: a link at the target is replaced, not
+    // written through, and an interrupted copy never leaves a truncated target.
+    const QByteArray partial = partialFileName(targetName);
+    int to = createExclusive(partial);
+    if (to < 0 && errno == EEXIST) {
+        ::unlink(partial.constData());
+        to = createExclusive(partial);
+    }
     if (to < 0) {
         ::close(from);
         return false;
     }
     const bool copied = copyContents(from, to);
     ::close(from);
-    const bool closed = ::close(to) == 0;
-    if (!copied || !closed)
-        return false;
-
     const timespec times[2] = { status.st_atim, status.st_mtim };
-    ::utimensat(AT_FDCWD, targetName.constData(), times, 0);
-    ::chmod(targetName.constData(), (status.st_mode & 07777) & ~currentUmask());
+    const bool finished = copied && ::futimens(to, times) == 0
+                          && ::fchmod(to, (status.st_mode & 07777) & ~currentUmask()) == 0;
+    const bool closed = ::close(to) == 0;
+    if (!finished || !closed || ::rename(partial.constData(), targetName.constData()) != 0) {
+        ::unlink(partial.constData());
+        return false;
+    }
     return true;
+}
+
+QString whyNotReadableFile(const QString &path)
+{
+    const int descriptor = ::open(encoded(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (descriptor < 0)
+        return QString::fromLocal8Bit(std::strerror(errno));
+    struct stat status{};
+    const bool statted = ::fstat(descriptor, &status) == 0;
+    const int statError = errno;
+    ::close(descriptor);
+    if (!statted)
+        return QString::fromLocal8Bit(std::strerror(statError));
+    if (S_ISDIR(status.st_mode))
+        return QString::fromLocal8Bit(std::strerror(EISDIR));
+    if (!S_ISREG(status.st_mode))
+        return QStringLiteral("Not a regular file");
+    return QString();
 }
 
 FILE *openStream(const QString &path, const char *mode)

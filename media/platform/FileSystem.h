@@ -19,6 +19,9 @@ bool setWritable(const QString &path, bool writable);
 // source's permission bits less the current umask.
 bool copyFile(const QString &source, const QString &destination, bool createFolders);
 FILE *openStream(const QString &path, const char *mode);
+// Empty when `path` is a regular file this process can read, else the system's reason
+// ("Is a directory", "Permission denied", ...). Never blocks, not even on a FIFO.
+QString whyNotReadableFile(const QString &path);
 int openDescriptor(const QString &path, int flags, int permissions);
 
 } // namespace Platform

@@ -1,12 +1,15 @@
 #include "ConsoleOutput.h"
 
+#include "app/core/TerminalSafeText.h"
+
 #include <cstdio>
 
 namespace ConsoleOutput {
 
 void line(const QByteArray &text)
 {
-    std::fwrite(text.constData(), 1, size_t(text.size()), stdout);
+    const QByteArray safe = terminalSafe(text, false);
+    std::fwrite(safe.constData(), 1, size_t(safe.size()), stdout);
     std::fputc('\n', stdout);
 }
 
@@ -18,7 +21,7 @@ void line(const QString &text)
 void error(const QByteArray &text)
 {
     std::fflush(stdout);
-    std::fprintf(stderr, "pkgarchive: %s\n", text.constData());
+    std::fprintf(stderr, "pkgarchive: %s\n", terminalSafe(text).constData());
 }
 
 } // namespace ConsoleOutput

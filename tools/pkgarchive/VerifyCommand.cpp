@@ -3,6 +3,7 @@
 #include "CommandLine.h"
 #include "ConsoleOutput.h"
 #include "app/core/HException.h"
+#include "app/core/TerminalSafeText.h"
 #include "media/archive/PackageArchive.h"
 
 QString VerifyCommand::name() const
@@ -37,7 +38,7 @@ int VerifyCommand::run(const QStringList &arguments)
             throw HException("member " + file->name().toUtf8() + " ends at byte " + QByteArray::number(end)
                              + " but the stream holds " + QByteArray::number(length) + " bytes");
         if (!PackageArchive::isSafeFileName(file->name()))
-            throw HException("unsafe file name " + file->name().toUtf8());
+            throw HException("unsafe file name " + terminalSafe(file->name().toUtf8(), false));
     }
     ConsoleOutput::line(QByteArray("ok"));
     return 0;

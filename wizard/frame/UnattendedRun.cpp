@@ -1,5 +1,7 @@
 #include "wizard/frame/UnattendedRun.h"
 
+#include "app/core/TerminalSafeText.h"
+
 #include <QRegularExpression>
 
 #include <cstdio>
@@ -49,6 +51,6 @@ void UnattendedRun::report(const QString &heading, const QString &message)
         out += headingText + QLatin1Char('\n');
     if (!messageText.isEmpty())
         out += messageText + QLatin1Char('\n');
-    std::fputs(out.toLocal8Bit().constData(), stderr);
+    std::fputs(terminalSafe(out.toLocal8Bit()).constData(), stderr);
     std::fflush(stderr);
 }

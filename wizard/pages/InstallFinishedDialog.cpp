@@ -4,6 +4,7 @@
 #include "app/core/VariableTable.h"
 #include "media/platform/Environment.h"
 #include "media/platform/ProcessRunner.h"
+#include "media/platform/WholeFile.h"
 
 #include <QCheckBox>
 #include <QFile>
@@ -97,10 +98,9 @@ void InstallFinishedDialog::performClosingActions()
     const QStringList lines = commandLines();
     if (lines.isEmpty())
         return;
-    QFile file(commandFileName());
-    // Failing to hand the actions over must not hold up the end of the installation.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text))
-        return;
+    QByteArray commands;
     for (const QString &line : lines)
-        file.write((line + QLatin1Char('\n')).toLocal8Bit());
+        commands += (line + QLatin1Char('\n')).toLocal8Bit();
+    // Failing to hand the actions over must not hold up the end of the installation.
+    Platform::writeWholeFile(commandFileName(), commands, 0644);
 }

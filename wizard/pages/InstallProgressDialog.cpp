@@ -24,6 +24,7 @@ constexpr PhaseEntry phaseTable[] = {
     {InstallProgressDialog::Repairing, "Repairing", true},
     {InstallProgressDialog::Upgrading, "Upgrading", true},
     {InstallProgressDialog::Checking, "Checking For Installed Components", false},
+    {InstallProgressDialog::CheckingData, "Checking installation data", true},
 };
 
 int phaseTotal(int phase, const InstallConfigurationItem *root)

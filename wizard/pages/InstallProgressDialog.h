@@ -15,7 +15,7 @@ class InstallProgressDialog : public InstallWizardDialog
     Q_OBJECT
 public:
     // The kind of run shown; other values show an empty title and a zero total.
-    enum Phase { Installing = 0, Removing = 1, Repairing = 3, Upgrading = 4, Checking = 5 };
+    enum Phase { Installing = 0, Removing = 1, Repairing = 3, Upgrading = 4, Checking = 5, CheckingData = 6 };
 
     InstallProgressDialog(InstallApplication *application, const QString &title,
                           const QString &subtitle);

@@ -1,0 +1,99 @@
+#include "media/archive/PackageArchiveMemberOutput.h"
+
+#include "app/core/HException.h"
+#include "app/core/PartialFileName.h"
+#include "media/archive/PackageArchiveFile.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// Members keep their owner's bits, but never group or world write: a payload packed
+// under umask 000 must not leave world-writable files below /usr/share.
+constexpr mode_t installedModeMask = 0755;
+// Large writes go in slices the kernel accepts in one call.
+constexpr qint64 writeSlice = qint64(1) << 30;
+
+int createExclusive(const QByteArray &path)
+{
+    int fd;
+    do {
+        fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    } while (fd < 0 && errno == EINTR);
+    return fd;
+}
+
+} // namespace
+
+PackageArchiveMemberOutput::PackageArchiveMemberOutput(const QString &destPath, bool overwrite)
+    : m_path(QFile::encodeName(destPath)), m_partial(partialFileName(m_path))
+{
+    struct stat existing{};
+    if (!overwrite && ::lstat(m_path.constData(), &existing) == 0)
+        throw HException("cannot overwrite file " + m_path);
+    m_fd = createExclusive(m_partial);
+    if (m_fd < 0 && errno == EEXIST) {
+        // Left by a run that was killed midway.
+        ::unlink(m_partial.constData());
+        m_fd = createExclusive(m_partial);
+    }
+    if (m_fd < 0 && errno == ENOENT) {
+        QDir().mkpath(QFileInfo(destPath).path());
+        m_fd = createExclusive(m_partial);
+    }
+    if (m_fd < 0)
+        throw HException("cannot create output file " + m_path);
+}
+
+PackageArchiveMemberOutput::~PackageArchiveMemberOutput()
+{
+    if (m_fd >= 0) {
+        ::close(m_fd);
+        ::unlink(m_partial.constData());
+    }
+}
+
+void PackageArchiveMemberOutput::write(const char *data, qint64 length)
+{
+    while (length > 0) {
+        const ssize_t written = ::write(m_fd, data, size_t(std::min(length, writeSlice)));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            fail("cannot write to output file ");
+        data += written;
+        length -= written;
+    }
+}
+
+void PackageArchiveMemberOutput::finish(const PackageArchiveFile &file)
+{
+    const time_t modified = time_t(file.lastModified().toSecsSinceEpoch());
+    const struct timespec times[2] = {{modified, 0}, {modified, 0}};
+    ::futimens(m_fd, times);
+    if (::fchmod(m_fd, mode_t(file.mode() & installedModeMask)) != 0)
+        fail("cannot set mode of output file ");
+    const int fd = m_fd;
+    m_fd = -1;
+    if (::close(fd) != 0 || ::rename(m_partial.constData(), m_path.constData()) != 0) {
+        ::unlink(m_partial.constData());
+        throw HException("cannot write to output file " + m_path);
+    }
+}
+
+void PackageArchiveMemberOutput::fail(const char *message)
+{
+    ::close(m_fd);
+    m_fd = -1;
+    ::unlink(m_partial.constData());
+    throw HException(message + m_path);
+}

@@ -1,0 +1,76 @@
+#include "media/platform/WholeFile.h"
+
+#include "app/core/PartialFileName.h"
+
+#include <QFile>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+QString systemReason(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+int createExclusive(const QByteArray &name, int permissions)
+{
+    return ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                  mode_t(permissions));
+}
+
+bool writeAll(int descriptor, const QByteArray &contents)
+{
+    const char *data = contents.constData();
+    qsizetype left = contents.size();
+    while (left > 0) {
+        const ssize_t written = ::write(descriptor, data, size_t(left));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        data += written;
+        left -= written;
+    }
+    return true;
+}
+
+} // namespace
+
+namespace Platform {
+
+QString writeWholeFile(const QString &path, const QByteArray &contents, int permissions)
+{
+    const QByteArray target = QFile::encodeName(path);
+    const QByteArray partial = partialFileName(target);
+    int descriptor = createExclusive(partial, permissions);
+    if (descriptor < 0 && errno == EEXIST) {
+        // Left by a run that was interrupted; the single-instance guard rules out a
+        // writer of our own still working on it.
+        ::unlink(partial.constData());
+        descriptor = createExclusive(partial, permissions);
+    }
+    if (descriptor < 0)
+        return systemReason(errno);
+    const bool written = writeAll(descriptor, contents) && ::fchmod(descriptor, mode_t(permissions)) == 0
+                         && ::fsync(descriptor) == 0;
+    const int writeError = errno;
+    const bool closed = ::close(descriptor) == 0;
+    const int closeError = errno;
+    if (!written || !closed) {
+        ::unlink(partial.constData());
+        return systemReason(!written ? writeError : closeError);
+    }
+    if (::rename(partial.constData(), target.constData()) != 0) {
+        const int renameError = errno;
+        ::unlink(partial.constData());
+        return systemReason(renameError);
+    }
+    return QString();
+}
+
+} // namespace Platform
