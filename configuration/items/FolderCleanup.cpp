@@ -24,8 +24,8 @@ bool folderExists(const QString &folder)
 // the clean-up removes the destination and what lies below it, never its parents.
 bool liesWithin(const QString &folder, const QString &destination)
 {
-    if (destination.isEmpty() || isRoot(destination))
-        return false;
+    if (destination.isEmpty())
+        return !isRoot(folder); // no destination known: only the root is out of bounds
     return folder == destination || folder.startsWith(destination + QLatin1Char('/'));
 }
 
