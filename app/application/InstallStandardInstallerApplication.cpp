@@ -638,6 +638,8 @@ void InstallStandardInstallerApplication::runStepWithRecord(
 void InstallStandardInstallerApplication::verifyInstallationData()
 {
     InstallMedia *installMedia = media();
+    if (!installMedia->needsVerification())
+        return;
     showProgressPhase(InstallProgressDialog::CheckingData);
     InstallProgressDialog *progress = progressPage();
     constexpr quint64 unit = 1024 * 1024;

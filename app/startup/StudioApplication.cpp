@@ -20,11 +20,12 @@ constexpr char acknowledgement = '\x06';
 constexpr quint32 maximumMessageBytes = 1 << 20;
 constexpr int retryPauseMs = 20;
 
-bool isPrivateFolder(const QByteArray &path)
+// A folder of this user's that nobody else may write into.
+bool isOwnFolder(const QByteArray &path)
 {
     struct stat status{};
     return ::lstat(path.constData(), &status) == 0 && S_ISDIR(status.st_mode)
-           && status.st_uid == ::getuid() && (status.st_mode & 077) == 0;
+           && status.st_uid == ::getuid() && (status.st_mode & 022) == 0;
 }
 
 bool isOwnFile(const QByteArray &path)
@@ -46,7 +47,7 @@ bool isFolder(const char *path)
 QString lockFolder()
 {
     const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
-    if (!runtime.isEmpty() && isPrivateFolder(runtime))
+    if (!runtime.isEmpty() && isOwnFolder(runtime))
         return QFile::decodeName(runtime);
     if (::getuid() == 0) {
         for (const char *folder : {"/run/lock", "/var/lock"}) {

@@ -84,9 +84,13 @@ void PackageArchiveMemberOutput::finish(const PackageArchiveFile &file)
         fail("cannot set mode of output file ");
     const int fd = m_fd;
     m_fd = -1;
-    if (::close(fd) != 0 || ::rename(m_partial.constData(), m_path.constData()) != 0) {
+    if (::close(fd) != 0) {
         ::unlink(m_partial.constData());
         throw HException("cannot write to output file " + m_path);
+    }
+    if (::rename(m_partial.constData(), m_path.constData()) != 0) {
+        ::unlink(m_partial.constData());
+        throw HException("cannot create output file " + m_path);
     }
 }
 

@@ -30,6 +30,8 @@ public:
     // Reads everything the media holds once, before the first file is installed, so
     // that damaged data fails the run before anything is written. Throws
     // InstallException; `progress` hears the bytes read and the total expected.
+    // True while verifyData has work to do (a stream not yet read through).
+    virtual bool needsVerification() const { return false; }
     virtual void verifyData(const std::function<void(quint64 done, quint64 total)> &progress);
 
 protected:

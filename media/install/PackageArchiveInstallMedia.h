@@ -15,6 +15,7 @@ public:
 
     QStringList listFiles(const QString &folder, uint64_t &totalSize) override;
     uint64_t totalSize() override;
+    bool needsVerification() const override { return !m_verified; }
     void verifyData(const std::function<void(quint64 done, quint64 total)> &progress) override;
     void installFiles(const QStringList &files, const QString &sourceFolder,
                       const QString &destFolder) override;

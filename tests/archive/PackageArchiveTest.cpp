@@ -79,7 +79,7 @@ private slots:
             const QByteArray failure = failureOf([&] { archive.extractFileTo(file, dir.path() + "/out", k > i); });
             const struct stat status = statusOf(path);
             QVERIFY2(failure.isEmpty() && read(path) == expected.data, qPrintable(name + failure));
-            QCOMPARE(status.st_mode & 07777, mode & 0777); // no umask applied
+            QCOMPARE(status.st_mode & 07777, mode & 0755); // never group or world writable
             QVERIFY(status.st_mtime == expected.time && status.st_atime == expected.time);
         }
     }
@@ -185,7 +185,8 @@ private slots:
         QCOMPARE(bool(S_ISLNK(status.st_mode)), (setup == "link" || setup == "dangling") && !overwrite);
         QCOMPARE(read(target), QByteArray(setup == "link" ? "precious" : "<unreadable>"));
         QVERIFY2(setup != "folder" || QFileInfo::exists(inTheWay + "/keep"), "a folder in the way stays");
-        QVERIFY2(setup != "limit" || status.st_size == 16, "a cut-short write stays on disk");
+        QVERIFY2(setup != "limit" || QDir(out).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).isEmpty(),
+                 "a cut-short write leaves nothing behind");
         QCOMPARE(archive.fileData(archive.findFile("good")), QByteArray("fine")); // still usable
     }
 };

@@ -92,7 +92,54 @@ void QuietRunsTest::headlessFailures_data()
     QTest::newRow("user mode installs below the home of a user without root rights")
         << "nobody" << quiet + QStringList{"--user-mode-install"} << 1 << QStringList{"home/.local 33"};
     QTest::newRow("a second instance ends at once") << "second" << QStringList() << 0 << QStringList();
+    // Hostile or mistaken input: refused at once, with nothing written anywhere.
+    for (const char *destination : {"", "rel/dir", "/", "//."})
+        QTest::addRow("destination '%s' refused", destination)
+            << "Setup" << quiet + QStringList{"--destination", destination} << 1 << QStringList();
+    for (const char *payload : {"@FIFO@", "@RUN@", "@DAMAGED@", "@HUGE@", "@EMPTY@"})
+        QTest::addRow("payload %s refused", payload)
+            << "Setup" << QStringList{"--quiet", "--accept-license", "--data-file", payload} << 1 << QStringList();
+    QTest::newRow("a member named with an escape sequence") << "Setup" << QStringList{"--quiet", "--accept-license",
+        "--data-file", "@EVIL@", "--destination", "@DEST@"} << 1 << QStringList{"dest/bin 10", "xdg/Corvane 1"};
 }
+
+namespace {
+
+// The payload a row names: made only for the row that uses it.
+QString hostilePayload(const QString &token, const QString &run)
+{
+    const QByteArray archive = E2e::readFile(E2e::fixture().archive);
+    const QString path = run + "/" + token.mid(1, token.size() - 2).toLower() + ".pkg";
+    QByteArray bytes;
+    if (token == QLatin1String("@FIFO@")) {
+        ::mkfifo(QFile::encodeName(path).constData(), 0600); // would block an open for ever
+        return path;
+    } else if (token == QLatin1String("@RUN@")) {
+        return run;
+    } else if (token == QLatin1String("@DAMAGED@")) {
+        bytes = archive;
+        bytes[bytes.size() / 2] = char(bytes[bytes.size() / 2] ^ 0x55); // inside some member's data
+    } else if (token == QLatin1String("@HUGE@") || token == QLatin1String("@EMPTY@")) {
+        // Current layout, zlib: an inner header announcing 40 million members (or none).
+        QByteArray inner(20, '\0');
+        const quint32 count = token == QLatin1String("@HUGE@") ? 40000000 : 0;
+        for (int byte = 0; byte < 4; ++byte)
+            inner[byte] = char(count >> (8 * byte));
+        bytes = QByteArray("\xb1\xc6\xf5\x71\x02\x00\x00\x00", 8) + qCompress(inner).mid(4);
+    } else {
+        const QString folder = run + "/evil";
+        QFile member(folder + "/bin/red\x1b[31mtext");
+        if (!QDir().mkpath(folder + "/bin") || !member.open(QIODevice::WriteOnly))
+            return QString();
+        member.close();
+        QProcess::execute(PKGARCHIVE_BINARY, {"create", path, folder});
+        return path;
+    }
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() ? path : QString();
+}
+
+} // namespace
 
 void QuietRunsTest::headlessFailures()
 {
@@ -130,8 +177,13 @@ void QuietRunsTest::headlessFailures()
         environment = E2e::runEnvironment(firstRun);
         environment.insert("QT_QPA_PLATFORM", "offscreen");
         E2e::runIsolated(firstRun, command, environment, &first);
-        QVERIFY2(QTest::qWaitFor([&] { return !QDir(firstRun + "/tmp").entryList({"*.lock"}).isEmpty(); }, 30000),
+        QVERIFY2(QTest::qWaitFor([&] { return !QDir(firstRun + "/run").entryList({"*.lock"}).isEmpty(); }, 30000),
                  "the first installer holds its lock");
+    }
+    for (QString &argument : arguments) {
+        if (argument.size() > 2 && argument.startsWith('@') && argument.endsWith('@') && argument != "@PAYLOAD@"
+            && argument != "@CORRUPT@" && argument != "@DEST@")
+            argument = hostilePayload(argument, run);
     }
     arguments.replaceInStrings("@PAYLOAD@", fixture.archive);
     arguments.replaceInStrings("@CORRUPT@", fixture.release + "/libQtCore.so.4"); // not an archive

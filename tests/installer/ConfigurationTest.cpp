@@ -58,6 +58,7 @@ struct World
     {
         setVariable("ItemSrc", path("src"));
         setVariable("ItemDest", path("parent/install"));
+        setVariable("DestDir", path("parent/install")); // where the clean-up must stop
         Support::writeFile(path("parent/keep.txt"), "stays");
         Support::writeFile(path("src/Setup"), QByteArray(3000, 's'));
     }

@@ -8,7 +8,7 @@ namespace ConsoleOutput {
 
 void line(const QByteArray &text)
 {
-    const QByteArray safe = terminalSafe(text, false);
+    const QByteArray safe = terminalSafe(text);
     std::fwrite(safe.constData(), 1, size_t(safe.size()), stdout);
     std::fputc('\n', stdout);
 }

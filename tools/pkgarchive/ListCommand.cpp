@@ -2,6 +2,7 @@
 
 #include "CommandLine.h"
 #include "ConsoleOutput.h"
+#include "app/core/TerminalSafeText.h"
 #include "media/archive/PackageArchive.h"
 
 QString ListCommand::name() const
@@ -33,7 +34,7 @@ int ListCommand::run(const QStringList &arguments)
                                 .arg(file->mode(), 6, 8, QLatin1Char('0'))
                                 .arg(file->size(), 10)
                                 .arg(file->lastModified().toUTC().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")))
-                                .arg(file->name()));
+                                .arg(terminalSafe(file->name(), false)));
     }
     return 0;
 }
