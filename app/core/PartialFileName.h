@@ -6,8 +6,10 @@
 // hidden, beside the final file (a rename never crosses file systems) and the same for
 // every run, so that a run that was killed midway leaves at most this file, which the
 // next write of the same file removes.
-inline QByteArray partialFileName(const QByteArray &path)
-{
-    const qsizetype slash = path.lastIndexOf('/');
-    return path.left(slash + 1) + '.' + path.mid(slash + 1) + ".partial";
-}
+QByteArray partialFileName(const QByteArray &path);
+
+// Creates the partial file for writing, exclusively and never through a link, with
+// mode 0600 until the writer sets the final one. A partial file left by a killed run
+// is removed first; the single-instance guard rules out a writer of ours still at it.
+// Returns the descriptor, or -1 with errno set.
+int createPartialFile(const QByteArray &partial);

@@ -23,15 +23,6 @@ constexpr mode_t installedModeMask = 0755;
 // Large writes go in slices the kernel accepts in one call.
 constexpr qint64 writeSlice = qint64(1) << 30;
 
-int createExclusive(const QByteArray &path)
-{
-    int fd;
-    do {
-        fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-    } while (fd < 0 && errno == EINTR);
-    return fd;
-}
-
 } // namespace
 
 PackageArchiveMemberOutput::PackageArchiveMemberOutput(const QString &destPath, bool overwrite)
@@ -40,15 +31,10 @@ PackageArchiveMemberOutput::PackageArchiveMemberOutput(const QString &destPath, 
     struct stat existing{};
     if (!overwrite && ::lstat(m_path.constData(), &existing) == 0)
         throw HException("cannot overwrite file " + m_path);
-    m_fd = createExclusive(m_partial);
-    if (m_fd < 0 && errno == EEXIST) {
-        // Left by a run that was killed midway.
-        ::unlink(m_partial.constData());
-        m_fd = createExclusive(m_partial);
-    }
+    m_fd = createPartialFile(m_partial);
     if (m_fd < 0 && errno == ENOENT) {
         QDir().mkpath(QFileInfo(destPath).path());
-        m_fd = createExclusive(m_partial);
+        m_fd = createPartialFile(m_partial);
     }
     if (m_fd < 0)
         throw HException("cannot create output file " + m_path);

@@ -44,11 +44,6 @@ bool isFolder(const QString &path)
     return !path.isEmpty() && ::stat(encoded(path).constData(), &status) == 0 && S_ISDIR(status.st_mode);
 }
 
-int createExclusive(const QByteArray &name)
-{
-    return ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-}
-
 mode_t currentUmask()
 {
     // umask() only answers by replacing; put the old value straight back.
@@ -175,11 +170,7 @@ bool copyFile(const QString &source, const QString &destination, bool createFold
     // Written under a temporary name and renamed: a link at the target is replaced, not
     // written through, and an interrupted copy never leaves a truncated target.
     const QByteArray partial = partialFileName(targetName);
-    int to = createExclusive(partial);
-    if (to < 0 && errno == EEXIST) {
-        ::unlink(partial.constData());
-        to = createExclusive(partial);
-    }
+    const int to = createPartialFile(partial);
     if (to < 0) {
         ::close(from);
         return false;

@@ -17,12 +17,6 @@ QString systemReason(int error)
     return QString::fromLocal8Bit(std::strerror(error));
 }
 
-int createExclusive(const QByteArray &name, int permissions)
-{
-    return ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
-                  mode_t(permissions));
-}
-
 bool writeAll(int descriptor, const QByteArray &contents)
 {
     const char *data = contents.constData();
@@ -47,13 +41,7 @@ QString writeWholeFile(const QString &path, const QByteArray &contents, int perm
 {
     const QByteArray target = QFile::encodeName(path);
     const QByteArray partial = partialFileName(target);
-    int descriptor = createExclusive(partial, permissions);
-    if (descriptor < 0 && errno == EEXIST) {
-        // Left by a run that was interrupted; the single-instance guard rules out a
-        // writer of our own still working on it.
-        ::unlink(partial.constData());
-        descriptor = createExclusive(partial, permissions);
-    }
+    const int descriptor = createPartialFile(partial);
     if (descriptor < 0)
         return systemReason(errno);
     const bool written = writeAll(descriptor, contents) && ::fchmod(descriptor, mode_t(permissions)) == 0
