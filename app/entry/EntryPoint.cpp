@@ -1,6 +1,7 @@
 #include "app/entry/EntryPoint.h"
 
 #include "app/entry/CopyFilesMode.h"
+#include "app/entry/DataFileByBytes.h"
 #include "app/entry/StartupOptions.h"
 #include "app/startup/InstallerStartup.h"
 
@@ -8,6 +9,7 @@
 
 int runSetup(int argc, char **argv)
 {
+    const DataFileByBytes dataFile(argc, argv);
     const StartupOptions options = StartupOptions::scan(argc, argv);
     switch (options.outcome()) {
     case StartupOptions::Outcome::Help: {

@@ -1,5 +1,7 @@
 #include "app/queries/UserQueries.h"
 
+#include <QFileInfo>
+
 #include "app/core/InstallException.h"
 #include "app/core/InstallUserCancelException.h"
 #include "app/core/VariableTable.h"
@@ -76,7 +78,9 @@ void reportError(const QString &text)
 bool mayReplaceFile(const QDateTime &newTime, qint64 newSize, const QString &path)
 {
     const FileName file(path);
-    if (!file.exists())
+    // A link at the name is no version of the file: whatever it points to is never
+    // looked at, and the file replaces the link.
+    if (!file.exists() || QFileInfo(path).isSymLink())
         return true;
     if (!confirmOverwrite(newTime, newSize, path))
         return false;
