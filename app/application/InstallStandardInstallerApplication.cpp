@@ -36,6 +36,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <cstdio>
+#include <new>
 #include <unistd.h>
 
 namespace {
@@ -399,6 +400,11 @@ void InstallStandardInstallerApplication::handleNext(int id)
     } catch (const InstallException &error) {
         setResult(0);
         showFailure(error.message());
+        if (m_recordPending)
+            saveRecord();
+    } catch (const std::bad_alloc &) {
+        setResult(0);
+        showFailure(InstallException::outOfMemory().message());
         if (m_recordPending)
             saveRecord();
     } catch (const InstallUserCancelException &) {

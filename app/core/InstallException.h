@@ -11,6 +11,13 @@ public:
     explicit InstallException(QString message)
         : m_message(std::move(message)), m_utf8(m_message.toUtf8()) {}
 
+    // What running out of memory anywhere becomes: a forged payload may ask for more than
+    // there is, and that must end as a clean failure.
+    static InstallException outOfMemory()
+    {
+        return InstallException(QStringLiteral("Not enough memory to continue the installation."));
+    }
+
     const QString &message() const noexcept { return m_message; }
     const char *what() const noexcept override { return m_utf8.constData(); }
 

@@ -74,8 +74,7 @@ int runApplication(bool unattended)
     } catch (const InstallException &error) {
         reportError(error.message());
     } catch (const std::bad_alloc &) {
-        // A forged payload may ask for more memory than there is: a clean failure.
-        reportError(QStringLiteral("Not enough memory to continue the installation."));
+        reportError(InstallException::outOfMemory().message());
     }
     return result;
 }
