@@ -168,15 +168,17 @@ QString locateFile(const QString &path)
     QString wanted = path;
     while (!FileName(expand(wanted)).exists()) {
         InstallFindFileDialog dialog(nullptr, wanted);
-        if (dialog.exec() != 1) {
+        const bool located = dialog.exec() == 1;
+        // Folder kinds put the answer into SrcDir or DestDir, which the unchanged
+        // path picks up on the next expansion. A file typed before Cancel is taken
+        // too, so the error names what the user last asked for.
+        if (dialog.kind() == InstallFindFileDialog::LocateFile && (located || !dialog.locatedPath().isEmpty()))
+            wanted = dialog.locatedPath();
+        if (!located) {
             throw InstallException(QStringLiteral("Cannot find file '")
                                    + FileName(expand(wanted)).fileName()
                                    + QStringLiteral("'"));
         }
-        // Folder kinds put the answer into SrcDir or DestDir, which the unchanged
-        // path picks up on the next expansion.
-        if (dialog.kind() == InstallFindFileDialog::LocateFile)
-            wanted = dialog.locatedPath();
     }
     return expand(wanted);
 }

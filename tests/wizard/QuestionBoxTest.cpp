@@ -3,6 +3,8 @@
 
 #include "common/TestMain.h"
 
+#include "app/core/InstallException.h"
+#include "app/queries/UserQueries.h"
 #include "wizard/frame/InstallCheckMessageBox.h"
 #include "wizard/frame/UnattendedRun.h"
 #include "wizard/pages/InstallFindFileDialog.h"
@@ -70,6 +72,38 @@ private slots:
             QCOMPARE(box.isVisible(), given.first() == 0);
         }
         QCOMPARE(given, answers);
+    }
+
+    // The locate dialog given up with Cancel: the error names the file asked for last.
+    void locateCancelled_data()
+    {
+        QTest::addColumn<QString>("typed"); // below the temporary folder; empty: nothing typed
+        QTest::addColumn<QString>("error");
+        QTest::newRow("Cancel at once names the missing file") << "" << "Cannot find file 'payload.bin'";
+        QTest::newRow("Cancel after typing names the typed file") << "boards/riscv.cfg" << "Cannot find file 'riscv.cfg'";
+    }
+
+    void locateCancelled()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, error);
+        QTemporaryDir folder;
+        QTimer user;
+        connect(&user, &QTimer::timeout, &user, [&] {
+            auto *dialog = qobject_cast<InstallFindFileDialog *>(QApplication::activeModalWidget());
+            if (dialog && !typed.isEmpty())
+                dialog->pathEdit()->clear(), QTest::keyClicks(dialog->pathEdit(), folder.filePath(typed));
+            for (QPushButton *button : dialog ? dialog->findChildren<QPushButton *>() : QList<QPushButton *>())
+                if (button->text() == "&Cancel")
+                    button->click();
+        });
+        user.start(0);
+        try {
+            locateFile(folder.filePath("payload.bin"));
+            QFAIL("nothing was located, yet no error");
+        } catch (const InstallException &failure) {
+            QCOMPARE(failure.message(), error);
+        }
     }
 };
 

@@ -222,6 +222,17 @@ void describeEntries(const QTreeWidgetItem *parent, int depth, QString *out)
     }
 }
 
+// How a shown group's choices stand: one above the other, or not.
+QString arrangement(const QGroupBox *group)
+{
+    QList<QAbstractButton *> choices = group->findChildren<QAbstractButton *>(Qt::FindDirectChildrenOnly);
+    choices.removeIf([](const QAbstractButton *choice) { return !choice->isCheckable(); });
+    bool column = true;
+    for (qsizetype i = 1; i < choices.size(); ++i)
+        column = column && choices[i]->x() == choices[0]->x() && choices[i]->y() > choices[i - 1]->y();
+    return !group->isVisible() || choices.size() < 2 ? QString() : column ? " (one column)" : " (not in one column)";
+}
+
 // Every widget a user sees, in creation order, indented below its group.
 void describeChildren(const QWidget *parent, int depth, QString *out)
 {
@@ -247,7 +258,7 @@ void describeChildren(const QWidget *parent, int depth, QString *out)
         else if (qobject_cast<InstallSpacer *>(widget))
             line = QStringLiteral("spacer %1x%2").arg(widget->sizeHint().width()).arg(widget->sizeHint().height());
         else if (auto *group = qobject_cast<QGroupBox *>(widget))
-            line = "group: " + group->title();
+            line = "group: " + group->title() + arrangement(group);
         else if (qobject_cast<QTreeWidget *>(widget))
             line = "list:";
         if (!line.isEmpty())
@@ -290,6 +301,8 @@ void answerQuestion(RunState &run)
     box->setProperty("answered", true);
     run.details += describeDialog(box);
     QPushButton *button = run.answers.isEmpty() ? nullptr : box->button(run.answers.takeFirst());
+    if (box->parentWidget() != InstallApplication::instance()->wizard()) // no outer window: the wizard holds the box
+        run.transcript << QStringLiteral("box-not-on-wizard");
     run.transcript << QLatin1Char('?') + (button ? button->text().remove(QLatin1Char('&')) : QStringLiteral("unexpected"));
     button ? button->click() : box->reject();
 }

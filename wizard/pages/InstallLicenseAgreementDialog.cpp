@@ -2,7 +2,6 @@
 
 #include <QButtonGroup>
 #include <QGroupBox>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QRadioButton>
 #include <QTextEdit>
@@ -25,12 +24,13 @@ InstallLicenseAgreementDialog::InstallLicenseAgreementDialog(InstallApplication 
     m_licenceView->setHtml(licenceText);
     pageLayout()->addWidget(m_licenceView);
 
+    // One column, accept above decline: each choice reads as a line of its own under the licence.
     auto *strip = new QGroupBox(QString(), this);
-    auto *row = new QHBoxLayout(strip);
+    auto *column = new QVBoxLayout(strip);
     m_acceptButton = new QRadioButton(QStringLiteral("I &accept the Agreement"), strip);
     m_declineButton = new QRadioButton(QStringLiteral("I &do not accept the Agreement"), strip);
-    row->addWidget(m_acceptButton);
-    row->addWidget(m_declineButton);
+    column->addWidget(m_acceptButton);
+    column->addWidget(m_declineButton);
     m_choices->addButton(m_acceptButton, Accept);
     m_choices->addButton(m_declineButton, Decline);
     pageLayout()->addWidget(strip);
