@@ -2,7 +2,7 @@
 # Installs the Debian 12 packages the build, the tests and the demo need, when missing.
 set -euo pipefail
 packages=(cmake g++ make pkg-config qt6-base-dev zlib1g-dev libbz2-dev
-          desktop-file-utils shared-mime-info xdg-utils xvfb xauth util-linux
+          desktop-file-utils shared-mime-info gtk-update-icon-cache xdg-utils xvfb xauth util-linux
           libgl-dev fonts-dejavu-core)
 missing=()
 for p in "${packages[@]}"; do

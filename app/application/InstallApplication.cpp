@@ -94,10 +94,20 @@ void InstallApplication::addPostInstallCommand(const QString &command, bool uniq
 void InstallApplication::runPostInstallCommands()
 {
     static const QRegularExpression whitespace(QStringLiteral("\\s+"));
+    const bool quiet = (runFlags() & Quiet) != 0;
     for (const QString &command : std::as_const(m_postInstallCommands)) {
-        const QStringList arguments = command.split(whitespace, Qt::SkipEmptyParts);
-        Platform::runProcess(arguments);
+        QStringList arguments = command.split(whitespace, Qt::SkipEmptyParts);
+        // A script reads the run's standard error for the run's own failures only.
+        if (quiet)
+            arguments << QStringLiteral("&>") << QStringLiteral("/dev/null");
+        Platform::runProcess(arguments, QString(), quiet);
     }
+}
+
+bool InstallApplication::isUserModeInstall()
+{
+    const InstallApplication *application = instance();
+    return application && (application->runFlags() & UserModeInstall);
 }
 
 void InstallApplication::start() {}

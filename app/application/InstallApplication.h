@@ -21,7 +21,9 @@ public:
     enum Mode { Minimal = 0, Typical = 1, Full = 2, Custom = 3, Modify = 4, Repair = 5, Remove = 6, Upgrade = 7 };
     Q_ENUM(Mode)
 
-    enum RunFlag { Quiet = 1, AcceptLicense = 2 };
+    // NoUpgrade: an earlier installation in the destination is not looked for.
+    // UserModeInstall: everything goes below the user's home; nothing needs root.
+    enum RunFlag { Quiet = 1, AcceptLicense = 2, NoUpgrade = 4, UserModeInstall = 8 };
 
     InstallApplication(QWidget *mainWindow, InstallWizard *wizard,
                        InstallConfigurationList *configurationList);
@@ -33,6 +35,8 @@ public:
     int result() const { return m_result; }
     void setResult(int result) { m_result = result; }
     quint32 runFlags() const { return m_runFlags; }
+    // True while the running installer installs for the user alone.
+    static bool isUserModeInstall();
     InstallWizard *wizard() const;
     QWidget *mainWindow() const;
     InstallConfigurationList *configurationList() const { return m_configurationList; }
@@ -40,6 +44,7 @@ public:
     InstallMedia *media() const;
 
     void addPostInstallCommand(const QString &command, bool unique);
+    // A quiet run waits for them: when it ends, the databases are up to date.
     void runPostInstallCommands();
     const QStringList &postInstallCommands() const { return m_postInstallCommands; }
 

@@ -36,8 +36,7 @@ void InstallCommandLine::readOption(const QString &argument, QStringList &rest)
     } else if (argument == QLatin1String("--repair")) {
         m_repair = true;
     } else if (argument == QLatin1String("--no-upgrade")) {
-        // Accepted for the sake of scripts written for other installers; a clean
-        // installation is what a fresh destination gets anyway.
+        m_runFlags |= InstallApplication::NoUpgrade;
     } else if (argument == QLatin1String("--set")) {
         const QString value = takeValue(rest);
         const int equals = value.indexOf(QLatin1Char('='));
@@ -51,6 +50,7 @@ void InstallCommandLine::readOption(const QString &argument, QStringList &rest)
         m_dataOffset = takeValue(rest);
     } else if (argument == QLatin1String("--user-mode-install")) {
         m_userMode = true;
+        m_runFlags |= InstallApplication::UserModeInstall;
         m_assignments.append({QStringLiteral("OSAppDir"), Platform::userShareFolder(), true});
     } else {
         m_error = QStringLiteral("Unknown command line option: '") + argument + QLatin1Char('\'');

@@ -7,6 +7,7 @@
 #include "app/core/VariableTable.h"
 #include "app/queries/UserQueries.h"
 #include "app/records/InstalledConfiguration.h"
+#include "configuration/desktop/VantorDriverInstallConfigurationItem.h"
 #include "configuration/model/InstallConfigurationList.h"
 #include "configuration/items/InstallSettingKeyConfigurationItem.h"
 #include "configuration/product/InstallStandardInstallerConfigurationList.h"
@@ -126,8 +127,13 @@ void InstallStandardInstallerApplication::applyCommandLine(const InstallCommandL
         else
             setVariable(assignment.name, assignment.value);
     }
-    if (commandLine.userModeInstall())
+    if (commandLine.userModeInstall()) {
         setRootRequired(false);
+        for (InstallConfigurationItem *item : configurationList()->findChildren<InstallConfigurationItem *>()) {
+            if (auto *rules = dynamic_cast<VantorDriverInstallConfigurationItem *>(item))
+                rules->offerOnlyToRoot();
+        }
+    }
 }
 
 void InstallStandardInstallerApplication::createMedia(const InstallCommandLine &commandLine)
@@ -235,9 +241,10 @@ void InstallStandardInstallerApplication::showFirstPage(int welcomePage, const c
 
 QString InstallStandardInstallerApplication::maintenanceRecordPath() const
 {
-    if (mode() == Upgrade)
+    const QString besideProgram = Platform::executableFolder() + QStringLiteral("/IConf.xml");
+    if (mode() == Upgrade || !QFileInfo::exists(besideProgram))
         return expand(QStringLiteral("$(InstallerDir)/IConf.xml"));
-    return Platform::executableFolder() + QStringLiteral("/IConf.xml");
+    return besideProgram;
 }
 
 void InstallStandardInstallerApplication::startMaintenance()
@@ -266,19 +273,23 @@ void InstallStandardInstallerApplication::startMaintenance()
         showFirstPage(UpgradeWelcomePage, "startQuietUpgrade");
     } else {
         // Modify and repair are not offered for an existing installation: it can be
-        // removed, and the removal waits for the user's Remove.
+        // removed, and the removal waits for the user's Remove unless the run is quiet.
         setMode(Remove);
-        showPage(StartRemovalPage);
+        if (runFlags() & Quiet)
+            QMetaObject::invokeMethod(this, "startQuietRemoval", Qt::QueuedConnection);
+        else
+            showPage(StartRemovalPage);
     }
 }
 
 void InstallStandardInstallerApplication::startQuietInstallation()
 {
-    if (!acceptDestination()) {
-        quit();
-        return;
-    }
     onNextClicked(page(StartInstallationPage));
+}
+
+void InstallStandardInstallerApplication::startQuietRemoval()
+{
+    onNextClicked(page(StartRemovalPage));
 }
 
 void InstallStandardInstallerApplication::startQuietUpgrade()
@@ -449,7 +460,10 @@ void InstallStandardInstallerApplication::nextInInstallMode(int id)
         showPage(StartInstallationPage);
         break;
     case StartInstallationPage:
-        runStepWithRecord(&InstallStandardInstallerApplication::installStep);
+        if (runFlags() & Quiet)
+            runQuietly(false);
+        else
+            runStepWithRecord(&InstallStandardInstallerApplication::installStep);
         break;
     case FinishedPage:
         finishRun(1, true);
@@ -554,13 +568,34 @@ void InstallStandardInstallerApplication::licenceTest(bool upgrade)
     const auto *licence = qobject_cast<InstallLicenseAgreementDialog *>(page(LicencePage));
     if (licence && !licence->accepted())
         throw InstallException(QStringLiteral("License agreement not accepted"));
-    if ((runFlags() & Quiet) && !upgrade && !acceptDestination())
-        quit();
-    else if (runFlags() & Quiet)
-        runStepWithRecord(upgrade ? &InstallStandardInstallerApplication::upgradeStep
-                                  : &InstallStandardInstallerApplication::installStep);
+    if (runFlags() & Quiet)
+        runQuietly(upgrade);
     else
         showPage(upgrade ? StartUpgradePage : DestinationPage);
+}
+
+// A quiet installation into a folder that holds an earlier one upgrades it, as the
+// wizard does after its destination page.
+void InstallStandardInstallerApplication::runQuietly(bool upgrade)
+{
+    if (!upgrade && !acceptDestination()) {
+        quit();
+        return;
+    }
+    if (!upgrade)
+        upgrade = switchToUpgrade();
+    runStepWithRecord(upgrade ? &InstallStandardInstallerApplication::upgradeStep
+                              : &InstallStandardInstallerApplication::installStep);
+}
+
+bool InstallStandardInstallerApplication::switchToUpgrade()
+{
+    if ((runFlags() & NoUpgrade) || !readRecord(expand(QStringLiteral("$(InstallerDir)/IConf.xml"))))
+        return false;
+    setMode(Upgrade);
+    showProgressPhase(InstallProgressDialog::Checking);
+    checkInstalledComponents();
+    return true;
 }
 
 // An empty or relative folder, or "/" itself, would scatter the product over the root
@@ -579,12 +614,8 @@ void InstallStandardInstallerApplication::afterDestination()
 {
     if (!acceptDestination())
         return;
-    if (readRecord(expand(QStringLiteral("$(InstallerDir)/IConf.xml")))) {
-        // The chosen folder holds an installation: it is upgraded, and going back to
-        // choose another folder is no longer offered.
-        setMode(Upgrade);
-        showProgressPhase(InstallProgressDialog::Checking);
-        checkInstalledComponents();
+    if (switchToUpgrade()) {
+        // Going back to choose another folder is no longer offered.
         InstallWizardDialog *startUpgrade = page(StartUpgradePage);
         startUpgrade->setFlags(startUpgrade->flags() | InstallWizardDialog::BackDisabled);
         showPage(StartUpgradePage);
@@ -707,15 +738,35 @@ void InstallStandardInstallerApplication::registerInstallerSettings()
     }
 }
 
+// Runs the items' install or uninstall pass. An item failure nobody could answer
+// (headless) arrives as an exception and ends the run with what was not done and why.
+bool InstallStandardInstallerApplication::runItems(bool (InstallConfigurationList::*pass)(),
+                                                   const char *notDoneText)
+{
+    try {
+        return (configurationList()->*pass)();
+    } catch (const InstallException &failure) {
+        throw InstallException(QLatin1String(notDoneText) + QStringLiteral("<p>") + failure.message());
+    }
+}
+
+// A quiet run shows no result page; the desktop databases are refreshed all the same,
+// so that the menu entry and the file types appear at once.
+void InstallStandardInstallerApplication::finishQuietly(bool ok)
+{
+    runPostInstallCommands();
+    setResult(ok ? 1 : 0);
+    quit();
+}
+
 bool InstallStandardInstallerApplication::runInstall()
 {
     showProgressPhase(InstallProgressDialog::Installing);
     registerInstallerSettings();
     progressPage()->setConfigurationPrefix(QStringLiteral("Installing "));
-    const bool ok = configurationList()->install();
+    const bool ok = runItems(&InstallConfigurationList::install, "$(Product) $(Version) has not been installed.");
     if (runFlags() & Quiet) {
-        setResult(ok ? 1 : 0);
-        quit();
+        finishQuietly(ok);
     } else if (!ok) {
         showPage(FailedPage);
         showFailure(QStringLiteral("$(Product) $(Version) has not been installed."));
@@ -729,8 +780,10 @@ bool InstallStandardInstallerApplication::runRemove()
 {
     showProgressPhase(InstallProgressDialog::Removing);
     progressPage()->setConfigurationPrefix(QStringLiteral("Removing "));
-    const bool ok = configurationList()->uninstall();
-    if (!ok)
+    const bool ok = runItems(&InstallConfigurationList::uninstall, "$(Product) $(Version) has not been uninstalled.");
+    if ((runFlags() & Quiet) && mode() == Remove)
+        finishQuietly(ok);
+    else if (!ok)
         showFailure(QStringLiteral("$(Product) $(Version) has not been uninstalled."));
     else
         showSuccess(QStringLiteral("$(Product) $(Version) had now been uninstalled."));
@@ -741,19 +794,19 @@ bool InstallStandardInstallerApplication::runUpgrade()
 {
     showProgressPhase(InstallProgressDialog::Upgrading);
     progressPage()->setConfigurationPrefix(QStringLiteral("Removing "));
-    if (!configurationList()->uninstall()) {
+    constexpr const char *notUpgraded = "$(Product) $(Version) has not been upgraded.";
+    if (!runItems(&InstallConfigurationList::uninstall, notUpgraded)) {
         showFailure(QStringLiteral("$(Product) $(Version) has not been upgraded."));
         return false;
     }
     registerInstallerSettings();
     progressPage()->setConfigurationPrefix(QStringLiteral("Installing "));
-    const bool ok = configurationList()->install();
+    const bool ok = runItems(&InstallConfigurationList::install, notUpgraded);
     if (runFlags() & Quiet) {
-        setResult(ok ? 1 : 0);
-        quit();
+        finishQuietly(ok);
     } else if (!ok) {
         showPage(FailedPage);
-        showFailure(QStringLiteral("$(Product) $(Version) has not been upgraded."));
+        showFailure(QLatin1String(notUpgraded));
     } else {
         showSuccess(QStringLiteral("$(Product) $(Version) has now been upgraded."));
     }

@@ -69,10 +69,12 @@ public slots:
     void onCancelClicked(InstallWizardDialog *page) override;
     void startQuietInstallation();
     void startQuietUpgrade();
+    void startQuietRemoval();
 
 protected:
     // Where a maintenance start finds the record of the installation it maintains:
-    // beside the running program, or in $(InstallerDir) for an upgrade.
+    // beside the running program, else (an upgrade, or a removal started from the
+    // release) in $(InstallerDir).
     virtual QString maintenanceRecordPath() const;
     InstallWizardDialog *page(int id) const;
     InstallProgressDialog *progressPage() const;
@@ -93,6 +95,8 @@ private:
     void nextInRemoveMode(int id);
     void nextInUpgradeMode(int id);
     void licenceTest(bool upgrade);
+    void runQuietly(bool upgrade);
+    bool switchToUpgrade();
     void afterDestination();
     bool acceptDestination();
     void afterCustomSetup();
@@ -112,6 +116,8 @@ private:
     bool runInstall();
     bool runRemove();
     bool runUpgrade();
+    bool runItems(bool (InstallConfigurationList::*pass)(), const char *notDoneText);
+    void finishQuietly(bool ok);
     void showSuccess(const QString &message);
     void showFailure(const QString &message);
     void saveRecord();

@@ -1,5 +1,6 @@
 #include "app/entry/EntryPoint.h"
 
+#include "app/core/TerminalSafeText.h"
 #include "app/entry/CopyFilesMode.h"
 #include "app/entry/DataFileByBytes.h"
 #include "app/entry/StartupOptions.h"
@@ -18,8 +19,9 @@ int runSetup(int argc, char **argv)
         return 1;
     }
     case StartupOptions::Outcome::ArgumentExpected:
+    case StartupOptions::Outcome::InvalidValue:
         std::fflush(stdout);
-        std::fputs("error: argument expected\n", stderr);
+        std::fprintf(stderr, "error: %s\n", terminalSafe(options.problem().toUtf8()).constData());
         return 1;
     case StartupOptions::Outcome::Proceed:
         break;

@@ -1,5 +1,7 @@
 #include "app/entry/StartupOptions.h"
 
+#include <QRegularExpression>
+
 StartupOptions StartupOptions::scan(int argc, char **argv)
 {
     QStringList arguments;
@@ -18,7 +20,7 @@ StartupOptions StartupOptions::scan(const QStringList &arguments)
         // so "--data-file --help" names a file called "--help".
         auto takeValue = [&](bool &present, QString &value) {
             if (i + 1 >= count) {
-                options.m_outcome = Outcome::ArgumentExpected;
+                options.refuse(Outcome::ArgumentExpected, QStringLiteral("argument expected for ") + argument);
                 return false;
             }
             present = true;
@@ -46,7 +48,25 @@ StartupOptions StartupOptions::scan(const QStringList &arguments)
             options.m_acceptLicense = true;
         }
     }
+    options.checkValues();
     return options;
+}
+
+void StartupOptions::refuse(Outcome outcome, const QString &problem)
+{
+    m_outcome = outcome;
+    m_problem = problem;
+}
+
+// A script's typo must stop the run, not install from the wrong place in the file.
+void StartupOptions::checkValues()
+{
+    static const QRegularExpression hexadecimal(QStringLiteral("^(0[xX])?[0-9A-Fa-f]{1,8}$"));
+    if (m_hasDataFile && m_dataFile.isEmpty())
+        refuse(Outcome::InvalidValue, QStringLiteral("--data-file needs a file name"));
+    else if (m_hasDataOffset && !hexadecimal.match(m_dataOffsetText).hasMatch())
+        refuse(Outcome::InvalidValue, QStringLiteral("Invalid --data-offset value: '") + m_dataOffsetText
+                                          + QLatin1Char('\''));
 }
 
 QByteArray StartupOptions::helpText()
@@ -63,7 +83,5 @@ quint32 StartupOptions::dataOffset() const
 {
     if (!m_hasDataOffset)
         return 0;
-    bool ok = false;
-    const uint offset = m_dataOffsetText.toUInt(&ok, 16);
-    return ok ? offset : 0;
+    return m_dataOffsetText.toUInt(nullptr, 16); // "0x" is read as part of the number
 }

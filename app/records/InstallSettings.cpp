@@ -1,5 +1,7 @@
 #include "app/records/InstallSettings.h"
 
+#include "app/application/InstallApplication.h"
+
 #include <QSettings>
 #include <QStringList>
 
@@ -14,7 +16,9 @@ QStringList keySegments(const QString &key)
 } // namespace
 
 InstallSettings::InstallSettings(const QString &key)
-    : m_settings(std::make_unique<QSettings>(QSettings::SystemScope, organisation(key),
+    : m_settings(std::make_unique<QSettings>(InstallApplication::isUserModeInstall() ? QSettings::UserScope
+                                                                                    : QSettings::SystemScope,
+                                             organisation(key),
                                              application(key))),
       m_prefix(prefix(key))
 {

@@ -88,7 +88,8 @@ int runInstaller(int argc, char **argv)
 
     // Scripts and remote sessions ask for a quiet run without any display: it runs on
     // the offscreen platform and never waits for an answer nobody can give.
-    const bool unattended = InstallCommandLine(argumentList(argc, argv)).isQuiet() && !hasDisplay();
+    const bool quiet = InstallCommandLine(argumentList(argc, argv)).isQuiet();
+    const bool unattended = quiet && !hasDisplay();
     if (unattended)
         qputenv("QT_QPA_PLATFORM", "offscreen");
 
@@ -97,9 +98,17 @@ int runInstaller(int argc, char **argv)
 
     StudioApplication application(singleInstanceKey(), argc, argv);
     if (application.isRunning()) {
-        application.sendMessage(QString(), 5000);
+        // A script must notice that it installed nothing; a person is shown the
+        // installer that already runs.
+        if (quiet) {
+            InstallerVariables::initialise();
+            const QString message = expand(QStringLiteral("Another installer of $(Product) $(Version) is running.\n"));
+            std::fputs(message.toUtf8().constData(), stderr);
+        } else {
+            application.sendMessage(QString(), 5000);
+        }
         ::umask(previousMask);
-        endProcess(0);
+        endProcess(quiet ? 1 : 0);
     }
     // The platform plug-in is loaded by now; nothing else is taken from outside.
     QCoreApplication::setLibraryPaths({});

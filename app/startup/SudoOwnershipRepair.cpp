@@ -31,6 +31,8 @@ void repair(const QString &configFolder, const QString &company, const QString &
     changeOwner(companyFolder, user, group);
     // The product's name is appended to the company folder's path as it stands.
     changeOwner(companyFolder + product, user, group);
+    // The settings file the run really wrote.
+    changeOwner(companyFolder + QLatin1Char('/') + product + QStringLiteral(".conf"), user, group);
 }
 
 } // namespace SudoOwnershipRepair

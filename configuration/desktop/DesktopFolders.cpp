@@ -1,5 +1,6 @@
 #include "configuration/desktop/DesktopFolders.h"
 
+#include "app/application/InstallApplication.h"
 #include "media/platform/Environment.h"
 
 namespace {
@@ -15,7 +16,9 @@ QString below(const QString &base, const char *subfolder)
 
 QString DesktopFolders::baseFolder(int locationKind)
 {
-    return locationKind == System ? Platform::systemShareFolder() : Platform::userShareFolder();
+    // A user-mode installation has no business in the system folders.
+    return locationKind == System && !InstallApplication::isUserModeInstall() ? Platform::systemShareFolder()
+                                                                               : Platform::userShareFolder();
 }
 
 QString DesktopFolders::applicationsFolder(int locationKind)

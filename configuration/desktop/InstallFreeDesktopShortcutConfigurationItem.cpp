@@ -51,8 +51,7 @@ InstallFreeDesktopShortcutConfigurationItem::InstallFreeDesktopShortcutConfigura
         const QString &description, int level, bool visible)
     : InstallConfigurationItem(parent, itemName, description, level, visible),
       m_locationKind(locationKind),
-      m_desktopFilePath(DesktopFolders::applicationsFolder(locationKind) + QLatin1Char('/')
-                        + desktopFileName(vendor, name)),
+      m_desktopFileName(desktopFileName(vendor, name)),
       m_name(name), m_command(command), m_icon(icon), m_terminal(terminal),
       m_startupNotify(startupNotify), m_categories(categories), m_mimeTypes(mimeTypes)
 {
@@ -61,6 +60,12 @@ InstallFreeDesktopShortcutConfigurationItem::InstallFreeDesktopShortcutConfigura
 QString InstallFreeDesktopShortcutConfigurationItem::applicationsFolder() const
 {
     return DesktopFolders::applicationsFolder(m_locationKind);
+}
+
+// Asked for when needed: the folder depends on how the installer was started.
+QString InstallFreeDesktopShortcutConfigurationItem::desktopFilePath() const
+{
+    return applicationsFolder() + QLatin1Char('/') + m_desktopFileName;
 }
 
 QByteArray InstallFreeDesktopShortcutConfigurationItem::desktopEntry() const
@@ -94,7 +99,7 @@ void InstallFreeDesktopShortcutConfigurationItem::doInstall()
 {
     if (!Platform::makePath(applicationsFolder()))
         return;
-    const QString failure = Platform::writeWholeFile(m_desktopFilePath, desktopEntry(), 0644);
+    const QString failure = Platform::writeWholeFile(desktopFilePath(), desktopEntry(), 0644);
     if (!failure.isEmpty())
         throw InstallException(QStringLiteral("Cannot write .desktop file\n") + failure);
     addRefreshCommand(applicationsFolder());
@@ -102,13 +107,13 @@ void InstallFreeDesktopShortcutConfigurationItem::doInstall()
 
 void InstallFreeDesktopShortcutConfigurationItem::doUninstall()
 {
-    if (!QFileInfo::exists(m_desktopFilePath))
+    if (!QFileInfo::exists(desktopFilePath()))
         return;
-    Platform::removeFile(m_desktopFilePath);
+    Platform::removeFile(desktopFilePath());
     addRefreshCommand(applicationsFolder());
 }
 
 void InstallFreeDesktopShortcutConfigurationItem::doCheckInstalled()
 {
-    setInstalled(QFileInfo::exists(m_desktopFilePath) ? fullyInstalled : notInstalled, false);
+    setInstalled(QFileInfo::exists(desktopFilePath()) ? fullyInstalled : notInstalled, false);
 }

@@ -20,7 +20,7 @@ public:
                                                 const QString &description, int level,
                                                 bool visible);
 
-    QString desktopFilePath() const { return m_desktopFilePath; }
+    QString desktopFilePath() const;
 
     // The entry's lines, each ended by "\n", as written by doInstall().
     QByteArray desktopEntry() const;
@@ -34,7 +34,7 @@ private:
     QString applicationsFolder() const;
 
     qint32 m_locationKind;
-    QString m_desktopFilePath;
+    QString m_desktopFileName;
     QString m_name;
     QString m_command;
     QString m_icon;

@@ -37,6 +37,11 @@ int VantorDriverInstallConfigurationItem::offeredLevel()
     return hasUdev && !QFileInfo::exists(rulesFilePath()) ? 4 : 3;
 }
 
+void VantorDriverInstallConfigurationItem::offerOnlyToRoot()
+{
+    setOffer(3, QStringLiteral("Install the Vantor udev rules file (needs root: not part of a user-mode installation)"));
+}
+
 void VantorDriverInstallConfigurationItem::doInstall()
 {
     InstallApplication *application = InstallApplication::instance();

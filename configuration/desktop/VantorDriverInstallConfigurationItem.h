@@ -13,6 +13,9 @@ public:
     static QString rulesFileName();
     // 4 when the rules folder exists and the file is not in it yet, else 3.
     static int offeredLevel();
+    // udev reads its rules from a system folder only root may write: a user-mode
+    // installation offers the file unticked and says why.
+    void offerOnlyToRoot();
 
 protected:
     void doInstall() override;

@@ -2,6 +2,7 @@
 
 #include "app/application/InstallApplication.h"
 #include "app/core/InstallException.h"
+#include "app/core/SystemReason.h"
 #include "app/core/VariableTable.h"
 #include "app/queries/UserQueries.h"
 #include "configuration/items/FileRemovalLoop.h"
@@ -63,10 +64,10 @@ void InstallFilesConfigurationItem::doInstall()
             continue;
         const QString folder = QFileInfo(destination).absolutePath();
         if (!Platform::makePath(folder))
-            throw InstallException(QStringLiteral("Cannot create folder ") + folder);
+            throw InstallException(withSystemReason(QStringLiteral("Cannot create folder ") + folder));
         if (!Platform::copyFile(source, destination, false))
-            throw InstallException(QStringLiteral("Cannot copy file ") + source
-                                   + QStringLiteral(" to ") + destination);
+            throw InstallException(withSystemReason(QStringLiteral("Cannot copy file ") + source
+                                                    + QStringLiteral(" to ") + destination));
     }
 }
 

@@ -7,6 +7,7 @@
 #include "configuration/model/InstallConfigurationItemBuilder.h"
 #include "configuration/model/InstallConfigurationList.h"
 #include "wizard/frame/InstallCheckMessageBox.h"
+#include "wizard/frame/UnattendedRun.h"
 
 #include <QDomDocument>
 #include <QDomElement>
@@ -102,6 +103,13 @@ InstallConfigurationItem::InstallConfigurationItem(InstallConfigurationItem *par
 {
     if (parent)
         parent->m_children.append(this);
+}
+
+void InstallConfigurationItem::setOffer(int level, const QString &description)
+{
+    m_level = level;
+    m_description = expand(description);
+    m_install = isRequiredLevel(level);
 }
 
 InstallConfigurationItem::~InstallConfigurationItem()
@@ -207,6 +215,11 @@ bool InstallConfigurationItem::install()
             doInstall();
             setInstalled(fullyInstalled, false);
         } catch (const InstallException &failure) {
+            // Nobody can answer a headless run: it ends here, saying what failed.
+            if (UnattendedRun::isActive())
+                throw InstallException(QStringLiteral("The installation of the ") + m_name
+                                       + QStringLiteral(" component has failed.<p>") + failure.message()
+                                       + QLatin1Char('.'));
             const QString heading = m_name + QStringLiteral(" Installation Failed");
             const QString message = QStringLiteral("<p>The installation of the ") + m_name
                 + QStringLiteral(" component has failed.</p><p>") + failure.message()
@@ -240,6 +253,10 @@ bool InstallConfigurationItem::uninstall()
         setInstalled(notInstalled, false);
     } catch (const InstallException &failure) {
         // A repair reinstalls the item right after, so a failed removal does no harm.
+        if (!currentModeIs(InstallApplication::Repair) && UnattendedRun::isActive())
+            throw InstallException(QStringLiteral("The removal of the ") + m_name
+                                   + QStringLiteral(" component has failed.<p>") + failure.message()
+                                   + QLatin1Char('.'));
         if (!currentModeIs(InstallApplication::Repair)) {
             const QString heading = m_name + QStringLiteral(" Removal Failed");
             const QString message = QStringLiteral("The removal of the ") + m_name

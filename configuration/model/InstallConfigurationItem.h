@@ -83,6 +83,8 @@ public slots:
     void setInstalled(InstallConfigurationItem::InstalledState installed, bool recursive);
     void setInstalled(InstallConfigurationItem::InstalledState installed);
     void setUninstall(bool uninstall);
+    // For items whose offer depends on how the installer was started.
+    void setOffer(int level, const QString &description);
     void checkWillInstall();
 
 protected:

@@ -2,6 +2,7 @@
 
 #include "app/core/HException.h"
 #include "app/core/PartialFileName.h"
+#include "app/core/SystemReason.h"
 #include "media/archive/PackageArchiveFile.h"
 
 #include <QDateTime>
@@ -30,14 +31,14 @@ PackageArchiveMemberOutput::PackageArchiveMemberOutput(const QString &destPath, 
 {
     struct stat existing{};
     if (!overwrite && ::lstat(m_path.constData(), &existing) == 0)
-        throw HException("cannot overwrite file " + m_path);
+        throw HException("cannot overwrite file " + m_path + '\n' + systemReason(EEXIST));
     m_fd = createPartialFile(m_partial);
     if (m_fd < 0 && errno == ENOENT) {
         QDir().mkpath(QFileInfo(destPath).path());
         m_fd = createPartialFile(m_partial);
     }
     if (m_fd < 0)
-        throw HException("cannot create output file " + m_path);
+        throw HException("cannot create output file " + m_path + '\n' + systemReason());
 }
 
 PackageArchiveMemberOutput::~PackageArchiveMemberOutput()
@@ -71,19 +72,22 @@ void PackageArchiveMemberOutput::finish(const PackageArchiveFile &file)
     const int fd = m_fd;
     m_fd = -1;
     if (::close(fd) != 0) {
+        const QByteArray reason = systemReason();
         ::unlink(m_partial.constData());
-        throw HException("cannot write to output file " + m_path);
+        throw HException("cannot write to output file " + m_path + '\n' + reason);
     }
     if (::rename(m_partial.constData(), m_path.constData()) != 0) {
+        const QByteArray reason = systemReason();
         ::unlink(m_partial.constData());
-        throw HException("cannot create output file " + m_path);
+        throw HException("cannot create output file " + m_path + '\n' + reason);
     }
 }
 
 void PackageArchiveMemberOutput::fail(const char *message)
 {
+    const QByteArray reason = systemReason(errno == 0 ? ENOSPC : errno);
     ::close(m_fd);
     m_fd = -1;
     ::unlink(m_partial.constData());
-    throw HException(message + m_path);
+    throw HException(message + m_path + '\n' + reason);
 }

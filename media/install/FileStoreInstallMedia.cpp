@@ -1,6 +1,7 @@
 #include "media/install/FileStoreInstallMedia.h"
 
 #include "app/core/InstallException.h"
+#include "app/core/SystemReason.h"
 #include "app/core/VariableTable.h"
 #include "app/queries/UserQueries.h"
 #include "media/platform/FileName.h"
@@ -72,8 +73,8 @@ void FileStoreInstallMedia::installFiles(const QStringList &files, const QString
             makeFolderFor(destination, destFolder);
             const QString folder = QFileInfo(destination).absolutePath();
             if (!Platform::copyFile(source, folder, false))
-                throw InstallException(QStringLiteral("Cannot copy file ") + source
-                                       + QStringLiteral(" to ") + folder);
+                throw InstallException(withSystemReason(QStringLiteral("Cannot copy file ") + source
+                                                        + QStringLiteral(" to ") + folder));
         }
         // A declined file still counts: the progress covers the whole list.
         bytesExtracted += uint64_t(sourceFile.size());

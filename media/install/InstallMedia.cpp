@@ -1,6 +1,7 @@
 #include "media/install/InstallMedia.h"
 
 #include "app/core/InstallException.h"
+#include "app/core/SystemReason.h"
 #include "app/core/VariableTable.h"
 #include "media/platform/FileSystem.h"
 
@@ -55,6 +56,6 @@ void InstallMedia::makeFolderFor(const QString &filePath, const QString &destFol
         }
     }
     if (!Platform::makePath(folder))
-        throw InstallException(QStringLiteral("Cannot create folder ") + folder);
+        throw InstallException(withSystemReason(QStringLiteral("Cannot create folder ") + folder));
     m_preparedFolder = folder;
 }

@@ -83,7 +83,11 @@ QString homeFolder()
 
 QString userShareFolder()
 {
-    // Without a home there is no per-user share folder; "/.local/share" would be wrong.
+    // A relative XDG_DATA_HOME is to be ignored; without a home there is no per-user
+    // share folder at all ("/.local/share" would be wrong).
+    const QString dataHome = environmentValue("XDG_DATA_HOME");
+    if (dataHome.startsWith(QLatin1Char('/')))
+        return dataHome;
     const QString home = homeFolder();
     return home.isEmpty() ? QString() : home + QStringLiteral("/.local/share");
 }

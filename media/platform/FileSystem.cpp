@@ -182,7 +182,9 @@ bool copyFile(const QString &source, const QString &destination, bool createFold
                           && ::fchmod(to, (status.st_mode & 07777) & ~currentUmask()) == 0;
     const bool closed = ::close(to) == 0;
     if (!finished || !closed || ::rename(partial.constData(), targetName.constData()) != 0) {
+        const int reason = errno; // the caller tells the user why
         ::unlink(partial.constData());
+        errno = reason;
         return false;
     }
     return true;

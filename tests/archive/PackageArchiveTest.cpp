@@ -119,7 +119,7 @@ private slots:
         row("bzip2 signature missing", wrap(CurrentVersion2, Bzip2, v2).replace(8, 2, "XZ"), stream);
         row("zlib where bzip2 is announced", header(2, 1) + v2Zlib.mid(8), stream);
         row("empty version 2 archive", build({}, CurrentVersion2, Bzip2), "");
-        const QByteArray cutShort = "cannot read file cut from archive", refused = "cannot overwrite file %1";
+        const QByteArray cutShort = "cannot read file cut from archive", refused = "cannot overwrite file %1\nFile exists";
         const QByteArray large = build({{"good", "fine"}, {"big", noise(200000, 5)}}, CurrentVersion2);
         row("zlib: size one byte too large", build(second("cut", 23), CurrentVersion2), cutShort);
         row("bzip2: size near 4 GiB", build(second("cut", 0xFFFFFFF0), CurrentVersion2, Bzip2), cutShort);
@@ -135,9 +135,10 @@ private slots:
         row("link replaced, its target untouched", plain, "", "link");
         row("link refused without overwrite", plain, refused, "link", false);
         row("dangling link replaced, nothing made through it", plain, "", "dangling");
-        row("a file where a folder must go", below, "cannot create output file %1", "file");
-        row("a folder where the file must go", plain, "cannot create output file %1", "folder");
-        row("file-size limit cuts the write short", plain, "cannot write to output file %1", "limit", false);
+        row("a file where a folder must go", below, "cannot create output file %1\nNot a directory", "file");
+        row("a folder where the file must go", plain, "cannot create output file %1\nIs a directory", "folder");
+        row("file-size limit cuts the write short", plain, "cannot write to output file %1\nFile too large", "limit",
+            false);
     }
 
     void failures()

@@ -130,7 +130,8 @@ QString newRunFolder(const QString &name)
 QProcessEnvironment runEnvironment(const QString &runFolder)
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "SUDO_UID", "SUDO_GID"})
+    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "SUDO_UID", "SUDO_GID", "XDG_DATA_HOME",
+                             "XDG_CONFIG_HOME"})
         environment.remove(name);
     environment.insert("HOME", runFolder + "/home");
     environment.insert("TMPDIR", runFolder + "/tmp");
@@ -158,6 +159,9 @@ QPair<int, QString> runIsolated(const QString &runFolder, const QStringList &com
 
 QStringList manifest(const Pairs &labelledRoots, const Pairs &replacements)
 {
+    // The desktop databases' caches hold the whole machine's types and icons.
+    static const QRegularExpression caches("share/(mime/(?!packages/|\t)|applications/mimeinfo\\.cache|"
+                                           "icons/hicolor/icon-theme\\.cache)");
     QMap<QString, QString> entries; // by path
     for (const auto &[label, folder] : labelledRoots) {
         if (QFileInfo::exists(folder))
@@ -169,6 +173,8 @@ QStringList manifest(const Pairs &labelledRoots, const Pairs &replacements)
             for (const auto &[from, to] : replacements)
                 name.replace(from, to);
             name += it.fileInfo().isDir() && !it.fileInfo().isSymLink() ? "/" : "";
+            if (caches.match(name + '\t').hasMatch())
+                continue;
             entries.insert(name, name + '\t' + describe(it.filePath(), replacements));
         }
     }

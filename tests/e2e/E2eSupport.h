@@ -34,7 +34,8 @@ QProcessEnvironment runEnvironment(const QString &runFolder); // no display, the
 QPair<int, QString> runIsolated(const QString &runFolder, const QStringList &command,
                                 QProcessEnvironment environment = {}, QProcess *background = nullptr);
 
-// One "path<TAB>description" entry per file or folder below the roots, by path: type,
+// One "path<TAB>description" entry per file or folder below the roots (the desktop databases'
+// caches left out), by path: type,
 // mode, time, and the whole text of text files, size and checksum of others.
 QStringList manifest(const Pairs &labelledRoots, const Pairs &replacements = {});
 QString describe(const QString &path, const Pairs &replacements = {});

@@ -19,8 +19,8 @@ class QuietRunsTest : public QObject
 private slots:
     void quietInstallation_data();
     void quietInstallation();
-    void headlessFailures_data();
-    void headlessFailures();
+    void headlessRuns_data();
+    void headlessRuns();
 
 private:
     QString m_storeDestination; // the file store's installation, which a failure row needs
@@ -64,47 +64,65 @@ void QuietRunsTest::quietInstallation()
                  E2e::goldenManifest().replaceInStrings(fileList, QString()));
     else
         QCOMPARE(entries, E2e::goldenManifest(entries));
+    // The desktop databases were refreshed before the run ended: the types and the menu entry are known.
+    for (const char *type : {"fwarchive", "fwpackage", "fwproject"})
+        QVERIFY2(QFileInfo::exists(run + "/share/mime/application/x-corvane-" + type + ".xml"), type);
+    QVERIFY(E2e::readFile(run + "/share/applications/mimeinfo.cache").contains("corvane-corvane-fenwick-studio"));
     m_storeDestination = fromFileStore ? destination : m_storeDestination;
 }
 
-void QuietRunsTest::headlessFailures_data()
+void QuietRunsTest::headlessRuns_data()
 {
     QTest::addColumn<QString>("program");
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<int>("status");
-    QTest::addColumn<QStringList>("written"); // folders with the number of new files
+    QTest::addColumn<QStringList>("written"); // folders with the number of new or changed files
+    QTest::addColumn<QStringList>("goneOrChanged");
 
     const QStringList quiet = {"--quiet", "--accept-license", "--data-file", "@PAYLOAD@"};
-    QTest::newRow("unknown option") << "Setup" << QStringList{"--quiet", "--bogus"} << 1 << QStringList();
+    const QStringList none;
+    QTest::newRow("unknown option") << "Setup" << QStringList{"--quiet", "--bogus"} << 1 << none << none;
+    QTest::newRow("a data offset that is not hexadecimal")
+        << "Setup" << quiet + QStringList{"--data-offset", "zz"} << 1 << none << none;
+    QTest::newRow("an empty data file name") << "Setup" << QStringList{"--quiet", "--data-file", ""} << 1 << none << none;
+    QTest::newRow("a data file option without its value") << "Setup" << QStringList{"-s", "--data-file"} << 1 << none
+                                                          << none;
     QTest::newRow("corrupt payload")
-        << "Setup" << QStringList{"--quiet", "--accept-license", "--data-file", "@CORRUPT@"} << 1 << QStringList();
+        << "Setup" << QStringList{"--quiet", "--accept-license", "--data-file", "@CORRUPT@"} << 1 << none << none;
     QTest::newRow("licence not accepted")
-        << "Setup" << QStringList{"--quiet", "--data-file", "@PAYLOAD@", "--destination", "@DEST@"} << 1
-        << QStringList();
-    QTest::newRow("removal waits for a Remove nobody can press")
-        << "uninstall" << QStringList{"--quiet"} << 1 << QStringList();
-    QTest::newRow("item failure answered with the default: terminate")
+        << "Setup" << QStringList{"--quiet", "--data-file", "@PAYLOAD@", "--destination", "@DEST@"} << 1 << none
+        << none;
+    // The MIME packages, their icons and the rules file stay: other programs may rely on them.
+    QTest::newRow("a quiet removal") << "uninstall" << QStringList{"--quiet"} << 0 << QStringList{"xdg/Corvane 1"}
+        << QStringList{"dest/bin 15", "dest/gcc 2", "dest/html 3", "dest/include 2", "dest/lib 2", "dest/llvm 2",
+                       "dest/samples 3", "dest/source 2", "dest/targets 2", "share/applications 1", "xdg/Corvane 1"};
+    QTest::newRow("a quiet run over an earlier installation upgrades it")
+        << "upgrade" << QStringList{"--quiet", "--accept-license", "--data-file", "@VARIANT@", "--destination", "@DEST@"}
+        << 0 << QStringList{"dest/bin 1", "dest/gcc 2"}
+        << QStringList{"dest/bin 1", "dest/gcc 1", "dest/samples 1"};
+    QTest::newRow("item failure in a run nobody answers")
         << "Setup" << quiet + QStringList{"--destination", "@DEST@"} << 1
-        << QStringList{"dest/bin 15", "dest/gcc 2", "xdg/Corvane 1"};
-    QTest::newRow("a user without root rights is refused") << "nobody" << quiet << 1 << QStringList();
-    // The rules file and the desktop items aim at the system folders whatever the mode,
-    // so an unattended user-mode run ends at the first of them, after the components.
+        << QStringList{"dest/bin 15", "dest/gcc 2", "xdg/Corvane 1"} << none;
+    QTest::newRow("a user without root rights is refused") << "nobody" << quiet << 1 << none << none;
+    // The product (33 files), its menu entry, icons (21) and MIME packages (3); no rules file.
     QTest::newRow("user mode installs below the home of a user without root rights")
-        << "nobody" << quiet + QStringList{"--user-mode-install"} << 1 << QStringList{"home/.local 33"};
-    QTest::newRow("a second instance ends at once") << "second" << QStringList() << 0 << QStringList();
+        << "nobody" << quiet + QStringList{"--user-mode-install"} << 0 << QStringList{"home/.config 1", "home/.local 58"}
+        << none;
+    QTest::newRow("a second instance hands over to the first") << "second" << QStringList() << 0 << none << none;
+    QTest::newRow("a quiet second instance fails") << "second" << quiet << 1 << none << none;
     // Hostile or mistaken input: refused at once, with nothing written anywhere.
     for (const char *destination : {"", "rel/dir", "/", "//."})
         QTest::addRow("destination '%s' refused", destination)
-            << "Setup" << quiet + QStringList{"--destination", destination} << 1 << QStringList();
+            << "Setup" << quiet + QStringList{"--destination", destination} << 1 << none << none;
     for (const char *payload : {"@FIFO@", "@RUN@", "@DAMAGED@", "@HUGE@", "@EMPTY@"})
         QTest::addRow("payload %s refused", payload)
-            << "Setup" << QStringList{"--quiet", "--accept-license", "--data-file", payload} << 1 << QStringList();
+            << "Setup" << QStringList{"--quiet", "--accept-license", "--data-file", payload} << 1 << none << none;
     // Opened by its bytes: the run gets as far as the help folder, as with any payload.
     QTest::newRow("a payload named with bytes that are not UTF-8")
         << "latin1" << QStringList{"--quiet", "--accept-license", "--destination", "@DEST@", "--data-file"} << 1
-        << QStringList{"dest/bin 15", "dest/gcc 2", "xdg/Corvane 1"};
+        << QStringList{"dest/bin 15", "dest/gcc 2", "xdg/Corvane 1"} << none;
     QTest::newRow("a member named with an escape sequence") << "Setup" << QStringList{"--quiet", "--accept-license",
-        "--data-file", "@EVIL@", "--destination", "@DEST@"} << 1 << QStringList{"dest/bin 10", "xdg/Corvane 1"};
+        "--data-file", "@EVIL@", "--destination", "@DEST@"} << 1 << QStringList{"dest/bin 10", "xdg/Corvane 1"} << none;
 }
 
 namespace {
@@ -120,6 +138,19 @@ QString hostilePayload(const QString &token, const QString &run)
         return path;
     } else if (token == QLatin1String("@RUN@")) {
         return run;
+    } else if (token == QLatin1String("@VARIANT@")) {
+        // The next version: a file changed, one added, one no longer there.
+        const QString folder = run + "/variant";
+        QFile changed(folder + "/gcc/README.txt");
+        QFile added(folder + "/gcc/NEWS.txt");
+        if (!E2e::copyTree(E2e::fixture().payload, folder) || !changed.open(QIODevice::Append)
+            || changed.write("Now with more.\n") <= 0 || !added.open(QIODevice::WriteOnly) || added.write("News\n") <= 0
+            || !QFile::remove(folder + "/samples/README.txt"))
+            return QString();
+        changed.close();
+        added.close();
+        QProcess::execute(PKGARCHIVE_BINARY, {"create", path, folder});
+        return path;
     } else if (token == QLatin1String("@DAMAGED@")) {
         bytes = archive;
         bytes[bytes.size() / 2] = char(bytes[bytes.size() / 2] ^ 0x55); // inside some member's data
@@ -145,28 +176,32 @@ QString hostilePayload(const QString &token, const QString &run)
 
 } // namespace
 
-void QuietRunsTest::headlessFailures()
+void QuietRunsTest::headlessRuns()
 {
     QFETCH(QString, program);
     QFETCH(QStringList, arguments);
     QFETCH(int, status);
     QFETCH(QStringList, written);
+    QFETCH(QStringList, goneOrChanged);
 
     const E2e::Fixture &fixture = E2e::fixture();
     const QString run = E2e::newRunFolder(QString::fromLatin1(QTest::currentDataTag()));
-    // Every row's destination holds a file where the help folder belongs; only a run
+    // A plain run's destination holds a file where the help folder belongs; only a run
     // that gets as far as that component notices.
-    QString destination = run + "/dest";
-    QVERIFY(QDir().mkpath(destination) && QFile(destination + "/html").open(QIODevice::WriteOnly));
+    const QString destination = run + "/dest";
+    QVERIFY(QDir().mkpath(destination));
+    if (program == QLatin1String("Setup") || program == QLatin1String("latin1"))
+        QVERIFY(QFile(destination + "/html").open(QIODevice::WriteOnly));
 
     QStringList command{fixture.release + "/Setup"};
     QProcessEnvironment environment;
     QProcess first;
-    if (program == QLatin1String("uninstall")) {
-        if (m_storeDestination.isEmpty())
-            QSKIP("needs the file store installation");
-        destination = m_storeDestination;
-        command = QStringList{destination + "/bin/uninstall"};
+    if (program == QLatin1String("uninstall") || program == QLatin1String("upgrade")) {
+        const auto [installed, errors] = E2e::runIsolated(
+            run, command + QStringList{"-s", "--accept-license", "--data-file", fixture.archive, "--destination", destination});
+        QVERIFY2(installed == 0, qPrintable(errors));
+        if (program == QLatin1String("uninstall"))
+            command = QStringList{destination + "/bin/uninstall"};
     } else if (program == QLatin1String("nobody")) {
         // Switching to another user needs real root rights, not a user namespace's.
         if (!E2e::readFile("/proc/self/uid_map").contains("4294967295"))
@@ -181,7 +216,7 @@ void QuietRunsTest::headlessFailures()
         command = QStringList{"sh", "-c", "exec \"$@\" \"$(printf 'payload-\\351.pkg')\"", "sh"} + command;
     } else if (program == QLatin1String("second")) {
         // A display of its own: the first installer shows its welcome page and waits.
-        const QString firstRun = E2e::newRunFolder("first instance");
+        const QString firstRun = E2e::newRunFolder(QString::fromLatin1(QTest::currentDataTag()) + " first");
         environment = E2e::runEnvironment(firstRun);
         environment.insert("QT_QPA_PLATFORM", "offscreen");
         E2e::runIsolated(firstRun, command, environment, &first);
@@ -211,7 +246,7 @@ void QuietRunsTest::headlessFailures()
              E2e::goldenSection("headless.golden.txt", QTest::currentDataTag(), shownErrors).split('\n'));
     const QStringList after = E2e::manifest(roots);
     QCOMPARE(E2e::writtenFiles(before, after), written);
-    QCOMPARE(E2e::writtenFiles(after, before), QStringList()); // nothing removed or changed
+    QCOMPARE(E2e::writtenFiles(after, before), goneOrChanged);
 }
 
 STUDIO_TEST_CLASS(QuietRunsTest)

@@ -4,6 +4,7 @@
 #include "app/core/VariableTable.h"
 #include "resources/ProductImages.h"
 #include "wizard/frame/InstallPushButton.h"
+#include "wizard/frame/InstallWizard.h"
 #include "wizard/frame/UnattendedRun.h"
 
 #include <QGuiApplication>
@@ -38,11 +39,17 @@ QSpacerItem *expandingGap()
     return new QSpacerItem(10, 0, QSizePolicy::Expanding, QSizePolicy::Minimum);
 }
 
+// The application's main widget: the outer window when there is one, else the wizard.
+// A box tied to it stays above it and goes with it.
 QWidget *dialogParent()
 {
     const InstallApplication *application = InstallApplication::instance();
-    if (application && application->mainWindow())
-        return application->mainWindow()->window();
+    if (!application)
+        return nullptr;
+    if (QWidget *outer = application->mainWindow())
+        return outer->window();
+    if (QWidget *wizard = application->wizard())
+        return wizard->window();
     return nullptr;
 }
 
@@ -79,7 +86,8 @@ InstallCheckMessageBox::InstallCheckMessageBox(const QString &heading, const QSt
     layout->addLayout(headingRow);
     layout->addSpacerItem(new QSpacerItem(300, 10, QSizePolicy::Fixed, QSizePolicy::Fixed));
 
-    auto *messageLabel = new QLabel(expand(message), this);
+    // A system's reason stands on the line under the message it explains.
+    auto *messageLabel = new QLabel(expand(message).replace(QLatin1Char('\n'), QLatin1String("<br>")), this);
     messageLabel->setTextFormat(Qt::RichText);
     messageLabel->setAlignment(Qt::AlignCenter);
     messageLabel->setWordWrap(true);

@@ -20,7 +20,8 @@ InstallTextDialog::InstallTextDialog(InstallApplication *application, const QStr
 
 void InstallTextDialog::setText(const QString &text)
 {
-    m_textLabel->setText(text);
+    // A system's reason stands on the line under the message it explains.
+    m_textLabel->setText(QString(text).replace(QLatin1Char('\n'), QLatin1String("<br>")));
 }
 
 QString InstallTextDialog::text() const
