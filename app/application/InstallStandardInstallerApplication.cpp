@@ -75,6 +75,14 @@ bool isInstallMode(InstallApplication::Mode mode)
     return mode >= InstallApplication::Minimal && mode <= InstallApplication::Custom;
 }
 
+// A user-mode installation is removed by its owner without root: its uninstaller lies
+// in a folder that user owns, which only that user (or root) could have written.
+bool isOwnUninstaller(const InstallCommandLine &commandLine)
+{
+    return commandLine.programIsUninstaller() && !Platform::isAdministrator()
+           && QFileInfo(Platform::executableFolder()).ownerId() == ::getuid();
+}
+
 } // namespace
 
 InstallStandardInstallerApplication::InstallStandardInstallerApplication(
@@ -120,14 +128,15 @@ void InstallStandardInstallerApplication::setRootRequired(bool required)
 
 void InstallStandardInstallerApplication::applyCommandLine(const InstallCommandLine &commandLine)
 {
-    setRunFlags(commandLine.runFlags());
+    const bool userMode = commandLine.userModeInstall() || isOwnUninstaller(commandLine);
+    setRunFlags(commandLine.runFlags() | (userMode ? UserModeInstall : 0));
     for (const InstallCommandLine::Assignment &assignment : commandLine.assignments()) {
         if (assignment.isPath)
             setPathVariable(assignment.name, assignment.value);
         else
             setVariable(assignment.name, assignment.value);
     }
-    if (commandLine.userModeInstall()) {
+    if (userMode) {
         setRootRequired(false);
         for (InstallConfigurationItem *item : configurationList()->findChildren<InstallConfigurationItem *>()) {
             if (auto *rules = dynamic_cast<VantorDriverInstallConfigurationItem *>(item))
@@ -740,13 +749,12 @@ void InstallStandardInstallerApplication::registerInstallerSettings()
 
 // Runs the items' install or uninstall pass. An item failure nobody could answer
 // (headless) arrives as an exception and ends the run with what was not done and why.
-bool InstallStandardInstallerApplication::runItems(bool (InstallConfigurationList::*pass)(),
-                                                   const char *notDoneText)
+bool InstallStandardInstallerApplication::runItems(bool (InstallConfigurationList::*pass)())
 {
     try {
         return (configurationList()->*pass)();
     } catch (const InstallException &failure) {
-        throw InstallException(QLatin1String(notDoneText) + QStringLiteral("<p>") + failure.message());
+        throw InstallException(notDoneText() + QStringLiteral("<p>") + failure.message());
     }
 }
 
@@ -764,7 +772,7 @@ bool InstallStandardInstallerApplication::runInstall()
     showProgressPhase(InstallProgressDialog::Installing);
     registerInstallerSettings();
     progressPage()->setConfigurationPrefix(QStringLiteral("Installing "));
-    const bool ok = runItems(&InstallConfigurationList::install, "$(Product) $(Version) has not been installed.");
+    const bool ok = runItems(&InstallConfigurationList::install);
     if (runFlags() & Quiet) {
         finishQuietly(ok);
     } else if (!ok) {
@@ -780,7 +788,7 @@ bool InstallStandardInstallerApplication::runRemove()
 {
     showProgressPhase(InstallProgressDialog::Removing);
     progressPage()->setConfigurationPrefix(QStringLiteral("Removing "));
-    const bool ok = runItems(&InstallConfigurationList::uninstall, "$(Product) $(Version) has not been uninstalled.");
+    const bool ok = runItems(&InstallConfigurationList::uninstall);
     if ((runFlags() & Quiet) && mode() == Remove)
         finishQuietly(ok);
     else if (!ok)
@@ -794,19 +802,18 @@ bool InstallStandardInstallerApplication::runUpgrade()
 {
     showProgressPhase(InstallProgressDialog::Upgrading);
     progressPage()->setConfigurationPrefix(QStringLiteral("Removing "));
-    constexpr const char *notUpgraded = "$(Product) $(Version) has not been upgraded.";
-    if (!runItems(&InstallConfigurationList::uninstall, notUpgraded)) {
+    if (!runItems(&InstallConfigurationList::uninstall)) {
         showFailure(QStringLiteral("$(Product) $(Version) has not been upgraded."));
         return false;
     }
     registerInstallerSettings();
     progressPage()->setConfigurationPrefix(QStringLiteral("Installing "));
-    const bool ok = runItems(&InstallConfigurationList::install, notUpgraded);
+    const bool ok = runItems(&InstallConfigurationList::install);
     if (runFlags() & Quiet) {
         finishQuietly(ok);
     } else if (!ok) {
         showPage(FailedPage);
-        showFailure(QLatin1String(notUpgraded));
+        showFailure(notDoneText());
     } else {
         showSuccess(QStringLiteral("$(Product) $(Version) has now been upgraded."));
     }
@@ -841,8 +848,19 @@ void InstallStandardInstallerApplication::showFailure(const QString &message)
     runPostInstallCommands();
 }
 
+QString InstallStandardInstallerApplication::notDoneText() const
+{
+    return byMode(mode(), "$(Product) $(Version) has not been installed.",
+                  "$(Product) $(Version) has not been modified successfully.",
+                  "$(Product) $(Version) has not been repaired.", "$(Product) $(Version) has not been uninstalled.",
+                  "$(Product) $(Version) has not been upgraded.");
+}
+
+// Nobody cancels a run without a display: a question it could not answer stopped it.
 QString InstallStandardInstallerApplication::cancelledText() const
 {
+    if (UnattendedRun::isActive())
+        return notDoneText();
     return byMode(mode(), "Installation has been cancelled by user.",
                   "Modify has been cancelled by user.", "Repair has been cancelled by user.",
                   "Uninstall has been cancelled by user.", "Upgrade has been cancelled by user.");

@@ -116,7 +116,7 @@ private:
     bool runInstall();
     bool runRemove();
     bool runUpgrade();
-    bool runItems(bool (InstallConfigurationList::*pass)(), const char *notDoneText);
+    bool runItems(bool (InstallConfigurationList::*pass)());
     void finishQuietly(bool ok);
     void showSuccess(const QString &message);
     void showFailure(const QString &message);
@@ -124,6 +124,7 @@ private:
     bool readRecord(const QString &path);
     void checkInstalledComponents();
     QString cancelledText() const;
+    QString notDoneText() const;
 
     bool m_recordPending = false;
 };

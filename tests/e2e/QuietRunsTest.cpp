@@ -108,6 +108,14 @@ void QuietRunsTest::headlessRuns_data()
     QTest::newRow("user mode installs below the home of a user without root rights")
         << "nobody" << quiet + QStringList{"--user-mode-install"} << 0 << QStringList{"home/.config 1", "home/.local 58"}
         << none;
+    QTest::newRow("its owner removes a user-mode installation without root")
+        << "nobody removes" << QStringList{"--quiet"} << 0 << QStringList{"home/.config 1"}
+        << QStringList{"home/.config 1", "home/.local 34"};
+    // As before upgrades: nobody can answer the first overwrite question.
+    QTest::newRow("--no-upgrade installs over an earlier installation, stopping at a question")
+        << "upgrade" << QStringList{"--quiet", "--accept-license", "--no-upgrade", "--data-file", "@VARIANT@",
+                                    "--destination", "@DEST@"}
+        << 1 << QStringList{"dest/bin 1", "dest/gcc 1"} << QStringList{"dest/bin 1"};
     QTest::newRow("a second instance hands over to the first") << "second" << QStringList() << 0 << none << none;
     QTest::newRow("a quiet second instance fails") << "second" << quiet << 1 << none << none;
     // Hostile or mistaken input: refused at once, with nothing written anywhere.
@@ -202,14 +210,21 @@ void QuietRunsTest::headlessRuns()
         QVERIFY2(installed == 0, qPrintable(errors));
         if (program == QLatin1String("uninstall"))
             command = QStringList{destination + "/bin/uninstall"};
-    } else if (program == QLatin1String("nobody")) {
+    } else if (program.startsWith(QLatin1String("nobody"))) {
         // Switching to another user needs real root rights, not a user namespace's.
         if (!E2e::readFile("/proc/self/uid_map").contains("4294967295"))
             QSKIP("switching users needs the tests to run as root");
         for (const char *folder : {"", "/home", "/tmp"})
             QVERIFY(::chmod(QFile::encodeName(run + folder).constData(), 01777) == 0);
         QVERIFY(::chown(QFile::encodeName(run + "/run").constData(), 65534, 65534) == 0);
-        command = QStringList{"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"} + command;
+        const QStringList asNobody = {"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"};
+        command = asNobody + command;
+        if (program == QLatin1String("nobody removes")) {
+            const auto [installed, errors] = E2e::runIsolated(
+                run, command + QStringList{"-s", "--accept-license", "--user-mode-install", "--data-file", fixture.archive});
+            QVERIFY2(installed == 0, qPrintable(errors));
+            command = asNobody + QStringList{run + "/home/.local/share/corvane_fenwick_studio_for_risc-v_4.52a/bin/uninstall"};
+        }
     } else if (program == QLatin1String("latin1")) {
         const QByteArray name = QFile::encodeName(run) + "/payload-\xe9.pkg";
         QVERIFY(::link(QFile::encodeName(fixture.archive).constData(), name.constData()) == 0);
@@ -245,8 +260,8 @@ void QuietRunsTest::headlessRuns()
     QCOMPARE(shownErrors.split('\n'),
              E2e::goldenSection("headless.golden.txt", QTest::currentDataTag(), shownErrors).split('\n'));
     const QStringList after = E2e::manifest(roots);
-    QCOMPARE(E2e::writtenFiles(before, after), written);
-    QCOMPARE(E2e::writtenFiles(after, before), goneOrChanged);
+    QCOMPARE(E2e::writtenFiles(before, after).join(", "), written.join(", "));
+    QCOMPARE(E2e::writtenFiles(after, before).join(", "), goneOrChanged.join(", "));
 }
 
 STUDIO_TEST_CLASS(QuietRunsTest)
