@@ -108,6 +108,9 @@ void QuietRunsTest::headlessRuns_data()
     QTest::newRow("user mode installs below the home of a user without root rights")
         << "nobody" << quiet + QStringList{"--user-mode-install"} << 0 << QStringList{"home/.config 1", "home/.local 58"}
         << none;
+    QTest::newRow("under sudo the settings file goes back to the user")
+        << "sudo" << quiet + QStringList{"--user-mode-install"} << 0 << QStringList{"home/.config 1", "home/.local 58"}
+        << none;
     QTest::newRow("its owner removes a user-mode installation without root")
         << "nobody removes" << QStringList{"--quiet"} << 0 << QStringList{"home/.config 1"}
         << QStringList{"home/.config 1", "home/.local 34"};
@@ -225,6 +228,10 @@ void QuietRunsTest::headlessRuns()
             QVERIFY2(installed == 0, qPrintable(errors));
             command = asNobody + QStringList{run + "/home/.local/share/corvane_fenwick_studio_for_risc-v_4.52a/bin/uninstall"};
         }
+    } else if (program == QLatin1String("sudo")) {
+        environment = E2e::runEnvironment(run);
+        environment.insert("SUDO_UID", "65534");
+        environment.insert("SUDO_GID", "65534");
     } else if (program == QLatin1String("latin1")) {
         const QByteArray name = QFile::encodeName(run) + "/payload-\xe9.pkg";
         QVERIFY(::link(QFile::encodeName(fixture.archive).constData(), name.constData()) == 0);
@@ -260,6 +267,8 @@ void QuietRunsTest::headlessRuns()
     QCOMPARE(shownErrors.split('\n'),
              E2e::goldenSection("headless.golden.txt", QTest::currentDataTag(), shownErrors).split('\n'));
     const QStringList after = E2e::manifest(roots);
+    if (program == QLatin1String("sudo"))
+        QCOMPARE(QFileInfo(run + "/home/.config/Corvane/Corvane Fenwick Studio for RISC-V.conf").ownerId(), 65534u);
     QCOMPARE(E2e::writtenFiles(before, after).join(", "), written.join(", "));
     QCOMPARE(E2e::writtenFiles(after, before).join(", "), goneOrChanged.join(", "));
 }
