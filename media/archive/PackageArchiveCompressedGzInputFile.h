@@ -2,10 +2,13 @@
 
 #include "media/archive/PackageArchiveCompressedInputFile.h"
 
-#include <array>
-#include <zlib.h>
+#include <memory>
+#include <vector>
 
-// Reads a zlib stream (zlib wrapper, not gzip) from the file.
+struct inflate_state;
+
+// Reads a zlib stream (zlib wrapper, not gzip) from the file. Inflating is most of an
+// installation's work, so it runs on ISA-L, which also checks the stream's Adler-32.
 class PackageArchiveCompressedGzInputFile : public PackageArchiveCompressedInputFile
 {
 public:
@@ -17,10 +20,10 @@ public:
     qint64 decompress(char *buffer, qint64 length) override;
 
 private:
-    static constexpr int InputBufferSize = 16384;
+    static constexpr size_t InputBufferSize = 256 * 1024;
 
-    z_stream m_zstream{};
-    std::array<unsigned char, InputBufferSize> m_input{};
+    std::unique_ptr<inflate_state> m_state;
+    std::vector<unsigned char> m_input;
     bool m_started = false;
     bool m_finished = false;
 };
