@@ -11,6 +11,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <cstdio>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -27,11 +28,8 @@ constexpr qint64 writeSlice = qint64(1) << 30;
 } // namespace
 
 PackageArchiveMemberOutput::PackageArchiveMemberOutput(const QString &destPath, bool overwrite)
-    : m_path(QFile::encodeName(destPath)), m_partial(partialFileName(m_path))
+    : m_path(QFile::encodeName(destPath)), m_partial(partialFileName(m_path)), m_overwrite(overwrite)
 {
-    struct stat existing{};
-    if (!overwrite && ::lstat(m_path.constData(), &existing) == 0)
-        throw HException("cannot overwrite file " + m_path + '\n' + systemReason(EEXIST));
     m_fd = createPartialFile(m_partial);
     if (m_fd < 0 && errno == ENOENT) {
         QDir().mkpath(QFileInfo(destPath).path());
@@ -76,11 +74,31 @@ void PackageArchiveMemberOutput::finish(const PackageArchiveFile &file)
         ::unlink(m_partial.constData());
         throw HException("cannot write to output file " + m_path + '\n' + reason);
     }
-    if (::rename(m_partial.constData(), m_path.constData()) != 0) {
-        const QByteArray reason = systemReason();
+    if (!placeFile()) {
+        const int error = errno;
         ::unlink(m_partial.constData());
-        throw HException("cannot create output file " + m_path + '\n' + reason);
+        throw HException((error == EEXIST && !m_overwrite ? "cannot overwrite file " : "cannot create output file ")
+                         + m_path + '\n' + systemReason(error));
     }
+}
+
+// Without overwrite the final name must still be free when the file takes it; asking the
+// rename itself costs no extra call per file.
+bool PackageArchiveMemberOutput::placeFile() const
+{
+    if (m_overwrite)
+        return ::rename(m_partial.constData(), m_path.constData()) == 0;
+    if (::renameat2(AT_FDCWD, m_partial.constData(), AT_FDCWD, m_path.constData(), RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno != EINVAL && errno != ENOSYS)
+        return false;
+    // A file system without the no-replace rename.
+    struct stat existing {};
+    if (::lstat(m_path.constData(), &existing) == 0) {
+        errno = EEXIST;
+        return false;
+    }
+    return ::rename(m_partial.constData(), m_path.constData()) == 0;
 }
 
 void PackageArchiveMemberOutput::fail(const char *message)

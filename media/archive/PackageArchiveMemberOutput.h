@@ -8,7 +8,8 @@ class PackageArchiveFile;
 // One member's file while it is written: under a temporary name beside its final one,
 // created exclusively and never through a link, renamed into place by finish() with the
 // member's time and mode. Destroyed unfinished (a failed read or write), it removes
-// the temporary file, so a member appears whole or not at all. Throws HException.
+// the temporary file, so a member appears whole or not at all. Without overwrite, a
+// file already at the name is left as it is and the member refused. Throws HException.
 class PackageArchiveMemberOutput
 {
 public:
@@ -22,8 +23,10 @@ public:
 
 private:
     [[noreturn]] void fail(const char *message);
+    bool placeFile() const;
 
     QByteArray m_path;
     QByteArray m_partial;
+    bool m_overwrite;
     int m_fd = -1;
 };

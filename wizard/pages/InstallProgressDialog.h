@@ -2,6 +2,8 @@
 
 #include "wizard/frame/InstallWizardDialog.h"
 
+#include <QElapsedTimer>
+
 class InstallConfigurationItem;
 class InstallConfigurationList;
 class QLabel;
@@ -62,4 +64,5 @@ private:
     StudioProgressBar *m_currentBar;
     QLabel *m_totalLabel;
     StudioProgressBar *m_totalBar;
+    QElapsedTimer m_sinceEvents; // since setTask() last let the events through
 };
