@@ -17,6 +17,8 @@
 #include "wizard/frame/ClassicInstallWizard.h"
 #include "wizard/frame/UnattendedRun.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QFont>
 #include <cstdio>
 #include <new>
@@ -83,6 +85,11 @@ int runApplication(bool unattended)
 
 int runInstaller(int argc, char **argv)
 {
+    // A release carries its own Qt in runtime/ beside the installer (found through the
+    // executable's run path); its platform plug-ins must be that Qt's, not the machine's.
+    const QString bundledPlatforms = Platform::executableFolder() + QStringLiteral("/runtime/platforms");
+    if (QFileInfo(bundledPlatforms).isDir())
+        qputenv("QT_QPA_PLATFORM_PLUGIN_PATH", QFile::encodeName(bundledPlatforms));
     if (!qEnvironmentVariableIsSet("QT_X11_NO_MITSHM"))
         qputenv("QT_X11_NO_MITSHM", "1");
 

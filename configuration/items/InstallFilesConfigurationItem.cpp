@@ -11,6 +11,8 @@
 #include "media/platform/FileName.h"
 #include "media/platform/FileSystem.h"
 
+#include <QDir>
+#include <QDirIterator>
 #include <QFileInfo>
 
 namespace {
@@ -57,6 +59,10 @@ void InstallFilesConfigurationItem::doInstall()
         const Entry &entry = m_table[index];
         if (entry.flags & NotInstalled)
             continue;
+        if (entry.flags & OptionalFolder) {
+            copyFolder(expandedText(entry.source), expandedText(entry.destination));
+            continue;
+        }
         const QString source = locateFile(QString::fromUtf8(entry.source));
         const QString destination = expandedText(entry.destination);
         const FileName sourceFile(source);
@@ -83,18 +89,52 @@ void InstallFilesConfigurationItem::doUninstall()
             continue;
         const QString destination = expandedText(entry.destination);
         folders.addFolderOf(destination);
-        FileRemovalLoop::remove(destination);
+        if (entry.flags & OptionalFolder)
+            removeFolder(destination);
+        else
+            FileRemovalLoop::remove(destination);
     }
     folders.cleanUp(false);
+}
+
+// The folder's files are the installer's own: replaced without a question.
+void InstallFilesConfigurationItem::copyFolder(const QString &source, const QString &destination)
+{
+    if (!QFileInfo(source).isDir())
+        return;
+    for (QDirIterator it(source, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories); it.hasNext();) {
+        const QString file = it.next();
+        const QString target = destination + file.mid(source.size());
+        const QString folder = QFileInfo(target).absolutePath();
+        if (!Platform::makePath(folder))
+            throw InstallException(withSystemReason(QStringLiteral("Cannot create folder ") + folder));
+        if (!Platform::copyFile(file, target, false))
+            throw InstallException(withSystemReason(QStringLiteral("Cannot copy file ") + file
+                                                    + QStringLiteral(" to ") + target));
+    }
+}
+
+void InstallFilesConfigurationItem::removeFolder(const QString &folder)
+{
+    const QFileInfo info(folder);
+    // A link put in the folder's place is taken away, never what it points to.
+    if (info.isSymLink())
+        Platform::removeFile(folder);
+    else if (info.isDir())
+        QDir(folder).removeRecursively();
 }
 
 void InstallFilesConfigurationItem::doCheckInstalled()
 {
     // The flags are not looked at: an entry that is never copied still counts.
     int present = 0;
+    int counted = 0;
     for (int index = 0; index < m_entryCount; ++index) {
+        if (m_table[index].flags & OptionalFolder)
+            continue;
+        ++counted;
         if (FileName(expandedText(m_table[index].destination)).exists())
             ++present;
     }
-    setInstalled(PresenceCount::state(present, m_entryCount), false);
+    setInstalled(PresenceCount::state(present, counted), false);
 }

@@ -2,7 +2,8 @@
 
 #include "configuration/model/InstallConfigurationItem.h"
 
-// Copies a fixed table of single files (the installer's own program and libraries).
+// Copies a fixed table of single files (the installer's own program and libraries) and
+// optional folders (the libraries a release carries in runtime/).
 class InstallFilesConfigurationItem : public InstallConfigurationItem
 {
     Q_OBJECT
@@ -12,6 +13,9 @@ public:
         NotInstalled = 1,
         // The entry stays when the product is removed.
         KeptOnRemoval = 2,
+        // A whole folder, copied when the source has it and removed with everything in
+        // it; it does not count when the item checks what is installed.
+        OptionalFolder = 4,
     };
 
     // One table record; source and destination may hold $(Name) variables. A table
@@ -37,6 +41,9 @@ protected:
     void doCheckInstalled() override;
 
 private:
+    static void copyFolder(const QString &source, const QString &destination);
+    static void removeFolder(const QString &folder);
+
     const Entry *m_table;
     int m_entryCount;
 };

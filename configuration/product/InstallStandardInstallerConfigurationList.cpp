@@ -18,6 +18,9 @@ const InstallFilesConfigurationItem::Entry installerFiles[] = {
     {"$(SrcDir)/libQtSvg.so.4", "$(InstallerDir)/libQtSvg.so.4", 0},
     {"$(SrcDir)/libQtWebKit.so.4", "$(InstallerDir)/libQtWebKit.so.4", 0},
     {"$(SrcDir)/libQtXml.so.4", "$(InstallerDir)/libQtXml.so.4", 0},
+    // A release's own Qt and the rest, so that the uninstall copy starts where the
+    // machine has none.
+    {"$(SrcInstallerDir)/runtime", "$(InstallerDir)/runtime", InstallFilesConfigurationItem::OptionalFolder},
     {nullptr, nullptr, 0},
 };
 
