@@ -17,6 +17,7 @@
 #include "wizard/frame/ClassicInstallWizard.h"
 #include "wizard/frame/UnattendedRun.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QFont>
@@ -87,9 +88,14 @@ int runInstaller(int argc, char **argv)
 {
     // A release carries its own Qt in runtime/ beside the installer (found through the
     // executable's run path); its platform plug-ins must be that Qt's, not the machine's.
-    const QString bundledPlatforms = Platform::executableFolder() + QStringLiteral("/runtime/platforms");
-    if (QFileInfo(bundledPlatforms).isDir())
+    // Plug-ins of the machine's own Qt (themes, image formats) would be loaded into ours
+    // and may be of another version, so a release looks for plug-ins in runtime/ only.
+    const QString bundledRuntime = Platform::executableFolder() + QStringLiteral("/runtime");
+    const QString bundledPlatforms = bundledRuntime + QStringLiteral("/platforms");
+    if (QFileInfo(bundledPlatforms).isDir()) {
         qputenv("QT_QPA_PLATFORM_PLUGIN_PATH", QFile::encodeName(bundledPlatforms));
+        QCoreApplication::setLibraryPaths({bundledRuntime});
+    }
     if (!qEnvironmentVariableIsSet("QT_X11_NO_MITSHM"))
         qputenv("QT_X11_NO_MITSHM", "1");
 
