@@ -82,7 +82,7 @@ tail -c +$((launcher_size + 1)) "$self" | head -c "$folder_size" | tar -xzf - -C
 # Setup runs in the background so that a signal reaches the traps above at once;
 # standard input goes along explicitly, since a background command would get /dev/null
 # (a closed one becomes /dev/null: a failed redirection of exec would end the launcher).
-command exec 3<&0 2>/dev/null || exec 3</dev/null
+{ command exec 3<&0; } 2>/dev/null || exec 3</dev/null
 "$unpacked/Setup" --data-file "$self" --data-offset "$payload_offset" "$@" <&3 3<&- &
 child=$!
 wait "$child"
