@@ -77,15 +77,12 @@ public:
     std::vector<char> take() { return std::move(m_bytes); }
 
 private:
+    // Only ever called off a byte boundary: aligned bytes are copied whole above.
     void appendByte(unsigned value)
     {
         const int used = int(m_bits % 8);
-        if (used == 0) {
-            m_bytes.push_back(char(value));
-        } else {
-            m_bytes.back() = char(m_bytes.back() | value >> used);
-            m_bytes.push_back(char(value << (8 - used)));
-        }
+        m_bytes.back() = char(m_bytes.back() | value >> used);
+        m_bytes.push_back(char(value << (8 - used)));
         m_bits += 8;
     }
 
