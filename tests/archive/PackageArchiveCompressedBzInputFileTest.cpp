@@ -4,6 +4,7 @@
 #include "media/archive/PackageArchiveCompressedBzInputFile.h"
 
 #include <bzlib.h>
+#include <utility>
 
 using namespace ArchiveFixture;
 
@@ -84,6 +85,17 @@ private slots:
         row("cut short inside a block", severalBlocks, 1, QByteArray(), -1, blocks * 2 / 3);
         row("cut short inside the stream's checksum", severalBlocks, 1, QByteArray(), -1, blocks - 3);
         row("not bzip2", "BZh0", 0);
+        // The stream's first 10 bytes are read alone, then 256 KiB at a time. These lengths
+        // of noise make streams that end 1 to 11 bytes behind the first such read, so that
+        // it cuts the end signature, the stream's checksum or the padding.
+        const int cut = 10 + 256 * 1024;
+        const QByteArray endNoise = noise(cut, 9);
+        for (const auto &[length, behind] : {std::pair{259944, 1}, {259949, 2}, {259951, 4}, {259956, 5},
+                                             {259955, 7}, {259976, 8}, {259958, 9}, {259962, 10}, {259980, 11}}) {
+            QCOMPARE(bzip2(endNoise.left(length), 1).size(), cut + behind);
+            row(qPrintable(QString("the stream ends %1 bytes behind a read").arg(behind)), endNoise.left(length), 1,
+                QByteArray());
+        }
     }
 
     void reads()
