@@ -68,12 +68,7 @@ void InstallFilesConfigurationItem::doInstall()
         const FileName sourceFile(source);
         if (!mayReplaceFile(sourceFile.lastModified(), sourceFile.size(), destination))
             continue;
-        const QString folder = QFileInfo(destination).absolutePath();
-        if (!Platform::makePath(folder))
-            throw InstallException(withSystemReason(QStringLiteral("Cannot create folder ") + folder));
-        if (!Platform::copyFile(source, destination, false))
-            throw InstallException(withSystemReason(QStringLiteral("Cannot copy file ") + source
-                                                    + QStringLiteral(" to ") + destination));
+        copyFile(source, destination);
     }
 }
 
@@ -104,14 +99,18 @@ void InstallFilesConfigurationItem::copyFolder(const QString &source, const QStr
         return;
     for (QDirIterator it(source, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories); it.hasNext();) {
         const QString file = it.next();
-        const QString target = destination + file.mid(source.size());
-        const QString folder = QFileInfo(target).absolutePath();
-        if (!Platform::makePath(folder))
-            throw InstallException(withSystemReason(QStringLiteral("Cannot create folder ") + folder));
-        if (!Platform::copyFile(file, target, false))
-            throw InstallException(withSystemReason(QStringLiteral("Cannot copy file ") + file
-                                                    + QStringLiteral(" to ") + target));
+        copyFile(file, destination + file.mid(source.size()));
     }
+}
+
+void InstallFilesConfigurationItem::copyFile(const QString &source, const QString &destination)
+{
+    const QString folder = QFileInfo(destination).absolutePath();
+    if (!Platform::makePath(folder))
+        throw InstallException(withSystemReason(QStringLiteral("Cannot create folder ") + folder));
+    if (!Platform::copyFile(source, destination, false))
+        throw InstallException(withSystemReason(QStringLiteral("Cannot copy file ") + source
+                                                + QStringLiteral(" to ") + destination));
 }
 
 void InstallFilesConfigurationItem::removeFolder(const QString &folder)

@@ -41,6 +41,8 @@ protected:
     void doCheckInstalled() override;
 
 private:
+    // Creates the destination's folder and copies the file there, or throws with the system's reason.
+    static void copyFile(const QString &source, const QString &destination);
     static void copyFolder(const QString &source, const QString &destination);
     static void removeFolder(const QString &folder);
 
