@@ -152,20 +152,12 @@ new_sandbox() {
     chmod 0700 "$work/sandbox/run"
 }
 
-# Runs a command in a private mount namespace whose /usr/share and /etc are overlays
-# with their upper folders in the sandbox folder, without a display and with the home,
-# temporary, settings and runtime folders there too, so an installation changes nothing
-# of the machine's. The mounts happen before the command is timed.
+# Runs a command in the sandbox (scripts/in-sandbox.sh) without a display and with its
+# own runtime folder, so an installation changes nothing of the machine's. The mounts
+# happen before the command is timed.
 in_sandbox() {
-    local sandbox=$work/sandbox
     env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM -u SUDO_UID -u SUDO_GID \
-        -u XDG_DATA_HOME -u XDG_CONFIG_HOME \
-        R="$sandbox" HOME="$sandbox/home" TMPDIR="$sandbox/tmp" XDG_CONFIG_DIRS="$sandbox/xdg" \
-        XDG_RUNTIME_DIR="$sandbox/run" \
-        unshare -m --propagation private sh -c '
-            mount -t overlay overlay -o lowerdir=/usr/share,upperdir="$R/share",workdir="$R/share.w" /usr/share &&
-            mount -t overlay overlay -o lowerdir=/etc,upperdir="$R/etc",workdir="$R/etc.w" /etc &&
-            mkdir -p /etc/udev/rules.d && exec "$@"' sh "$@"
+        XDG_RUNTIME_DIR="$work/sandbox/run" "$root/scripts/in-sandbox.sh" "$work/sandbox" "$@"
 }
 measure_in_sandbox() { (cd "$work/release" && in_sandbox "$python" "$work/measure.py" "$work/result" "$@"); }
 

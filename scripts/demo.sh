@@ -51,23 +51,9 @@ make_release() {
   done
 }
 
-# Runs a command in a private mount namespace below the sandbox folder $1: /usr/share and
-# /etc are overlaid with empty upper folders there, HOME, TMPDIR and the settings store
-# point into it as well. A normal user gets a user namespace to be allowed the mounts.
-in_sandbox() {
-  local sandbox=$1
-  shift
-  mkdir -p "$sandbox"/{share,share.w,etc,etc.w,home,tmp,xdg}
-  local options=(-m --propagation private)
-  [ "$(id -u)" -eq 0 ] || options=(-r "${options[@]}")
-  R="$sandbox" HOME="$sandbox/home" TMPDIR="$sandbox/tmp" XDG_CONFIG_DIRS="$sandbox/xdg" \
-  XDG_CONFIG_HOME="$sandbox/home/.config" XDG_DATA_HOME="$sandbox/home/.local/share" \
-    unshare "${options[@]}" sh -c '
-      mount -t overlay overlay -o lowerdir=/usr/share,upperdir="$R/share",workdir="$R/share.w" /usr/share &&
-      mount -t overlay overlay -o lowerdir=/etc,upperdir="$R/etc",workdir="$R/etc.w" /etc &&
-      mkdir -p /etc/udev/rules.d &&
-      exec "$@"' sh "$@"
-}
+# Runs a command in a private mount namespace below the sandbox folder $1 (see
+# scripts/in-sandbox.sh).
+in_sandbox() { "$root/scripts/in-sandbox.sh" "$@"; }
 
 show_file() {
   echo
