@@ -6,11 +6,11 @@
 
 namespace {
 
-int createExclusive(const QByteArray &path)
+int createExclusive(int folder, const QByteArray &path)
 {
     int fd;
     do {
-        fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        fd = ::openat(folder, path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     } while (fd < 0 && errno == EINTR);
     return fd;
 }
@@ -25,10 +25,15 @@ QByteArray partialFileName(const QByteArray &path)
 
 int createPartialFile(const QByteArray &partial)
 {
-    int fd = createExclusive(partial);
+    return createPartialFileAt(AT_FDCWD, partial);
+}
+
+int createPartialFileAt(int folder, const QByteArray &partial)
+{
+    int fd = createExclusive(folder, partial);
     if (fd < 0 && errno == EEXIST) {
-        ::unlink(partial.constData());
-        fd = createExclusive(partial);
+        ::unlinkat(folder, partial.constData(), 0);
+        fd = createExclusive(folder, partial);
     }
     return fd;
 }

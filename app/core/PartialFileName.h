@@ -13,3 +13,5 @@ QByteArray partialFileName(const QByteArray &path);
 // is removed first; the single-instance guard rules out a writer of ours still at it.
 // Returns the descriptor, or -1 with errno set.
 int createPartialFile(const QByteArray &partial);
+// The same, with `partial` relative to the open folder `folder`.
+int createPartialFileAt(int folder, const QByteArray &partial);

@@ -1,22 +1,44 @@
 #include "configuration/items/FileRemovalLoop.h"
 
 #include "app/core/InstallUserCancelException.h"
+#include "app/core/VariableTable.h"
 #include "media/platform/FileSystem.h"
+#include "media/platform/FolderBelow.h"
 #include "wizard/frame/InstallCheckMessageBox.h"
 
 #include <QFileInfo>
 
+#include <sys/stat.h>
+
 void FileRemovalLoop::remove(const QString &path)
 {
-    remove(path, [](const QString &file) { return Platform::removeFile(file); });
+    const QString destination = Platform::cleanPath(expand(QStringLiteral("$(DestDir)")));
+    const QString below = Platform::pathBelow(destination, path);
+    if (below.isEmpty()) {
+        remove(path, [](const QString &file) { return Platform::removeFile(file); });
+        return;
+    }
+    removeWhilePresent(
+            path,
+            [&] {
+                const unsigned type = Platform::typeBelow(destination, below);
+                return type == S_IFREG || type == S_IFLNK;
+            },
+            [&] { return Platform::removeBelow(destination, below); });
 }
 
 void FileRemovalLoop::remove(const QString &path, const Remover &remover)
 {
+    removeWhilePresent(path, [&] { return QFileInfo(path).isFile(); }, [&] { return remover(path); });
+}
+
+void FileRemovalLoop::removeWhilePresent(const QString &path, const std::function<bool()> &isPresent,
+                                         const std::function<bool()> &removeOnce)
+{
     for (;;) {
-        if (!QFileInfo(path).isFile())
+        if (!isPresent())
             return;
-        if (remover(path))
+        if (removeOnce())
             return;
         const int answer = InstallCheckMessageBox::exec(
                 QStringLiteral("Cannot remove ") + QFileInfo(path).fileName(),

@@ -12,8 +12,15 @@ class FileRemovalLoop
 public:
     using Remover = std::function<bool(const QString &path)>;
 
-    // Nothing happens unless path is an existing regular file. The default remover is
-    // the platform's file removal.
+    // Below the installation's folder the file is reached by descriptor, without
+    // following a link on the way: a component folder someone swapped for a link to a
+    // system folder leads nowhere, and nothing there is removed. Nothing happens unless
+    // a file (or a link in its place) stands at the name.
     static void remove(const QString &path);
+    // Elsewhere (clean-up items): nothing happens unless path is an existing regular file.
     static void remove(const QString &path, const Remover &remover);
+
+private:
+    static void removeWhilePresent(const QString &path, const std::function<bool()> &isPresent,
+                                   const std::function<bool()> &removeOnce);
 };

@@ -2,6 +2,7 @@
 
 #include "app/core/VariableTable.h"
 #include "media/platform/FileSystem.h"
+#include "media/platform/FolderBelow.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -35,6 +36,15 @@ bool isEmptyFolder(const QString &folder)
                                 | QDir::NoDotAndDotDot);
 }
 
+// Inside the destination the folder is reached without following a link on the way.
+bool removeEmptyFolder(const QString &folder, const QString &destination)
+{
+    const QString below = Platform::pathBelow(destination, folder);
+    if (below.isEmpty())
+        return Platform::removeFolder(folder);
+    return Platform::removeBelow(destination, below, true);
+}
+
 } // namespace
 
 void FolderCleanup::addFolderOf(const QString &filePath)
@@ -66,7 +76,7 @@ void FolderCleanup::cleanUp(bool climb) const
         }
         while (liesWithin(folder, destination) && folderExists(folder) && isEmptyFolder(folder)) {
             // A folder that cannot be deleted ends the climb; it is not worth a question.
-            if (!Platform::removeFolder(folder))
+            if (!removeEmptyFolder(folder, destination))
                 break;
             folder = parentOf(folder);
         }

@@ -8,8 +8,9 @@
 #include "configuration/items/FileRemovalLoop.h"
 #include "configuration/items/FolderCleanup.h"
 #include "configuration/items/PresenceCount.h"
+#include "media/install/InstallFolder.h"
 #include "media/platform/FileName.h"
-#include "media/platform/FileSystem.h"
+#include "media/platform/FolderBelow.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -103,24 +104,25 @@ void InstallFilesConfigurationItem::copyFolder(const QString &source, const QStr
     }
 }
 
+// The installer's own files go where its archive members go, and just as carefully:
+// folders made without following a link, the file written whole beside its name.
 void InstallFilesConfigurationItem::copyFile(const QString &source, const QString &destination)
 {
-    const QString folder = QFileInfo(destination).absolutePath();
-    if (!Platform::makePath(folder))
-        throw InstallException(withSystemReason(QStringLiteral("Cannot create folder ") + folder));
-    if (!Platform::copyFile(source, destination, false))
+    const QFileInfo target(destination);
+    const QString folder = target.absolutePath();
+    const Platform::FolderHandle opened = makeInstallFolder(folder, installBaseFor(folder, folder));
+    if (!Platform::copyFileInto(source, opened, target.fileName()))
         throw InstallException(withSystemReason(QStringLiteral("Cannot copy file ") + source
                                                 + QStringLiteral(" to ") + destination));
 }
 
+// A link put in the folder's place is taken away, never what it points to.
 void InstallFilesConfigurationItem::removeFolder(const QString &folder)
 {
-    const QFileInfo info(folder);
-    // A link put in the folder's place is taken away, never what it points to.
-    if (info.isSymLink())
-        Platform::removeFile(folder);
-    else if (info.isDir())
-        QDir(folder).removeRecursively();
+    const QString destination = expandedText("$(DestDir)");
+    const QString below = Platform::pathBelow(destination, folder);
+    if (!below.isEmpty())
+        Platform::removeTreeBelow(destination, below);
 }
 
 void InstallFilesConfigurationItem::doCheckInstalled()

@@ -1,6 +1,6 @@
 #include "media/platform/FileSystem.h"
 
-#include "app/core/PartialFileName.h"
+#include "media/platform/FolderBelow.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -13,8 +13,6 @@
 #include <unistd.h>
 
 namespace {
-
-constexpr qint64 copyChunkSize = 131072;
 
 QByteArray encoded(const QString &path)
 {
@@ -42,46 +40,6 @@ bool isFolder(const QString &path)
 {
     struct stat status{};
     return !path.isEmpty() && ::stat(encoded(path).constData(), &status) == 0 && S_ISDIR(status.st_mode);
-}
-
-mode_t currentUmask()
-{
-    // umask() only answers by replacing; put the old value straight back.
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return mask;
-}
-
-bool writeAll(int descriptor, const char *data, ssize_t length)
-{
-    while (length > 0) {
-        const ssize_t written = ::write(descriptor, data, static_cast<size_t>(length));
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        data += written;
-        length -= written;
-    }
-    return true;
-}
-
-bool copyContents(int from, int to)
-{
-    QByteArray buffer(static_cast<int>(copyChunkSize), Qt::Uninitialized);
-    for (;;) {
-        const ssize_t got = ::read(from, buffer.data(), static_cast<size_t>(copyChunkSize));
-        if (got == 0)
-            return true;
-        if (got < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        if (!writeAll(to, buffer.constData(), got))
-            return false;
-    }
 }
 
 bool sameFile(const struct stat &source, const QString &target)
@@ -151,43 +109,16 @@ bool copyFile(const QString &source, const QString &destination, bool createFold
     QString target = destination;
     if (isFolder(destination))
         target = destination + QLatin1Char('/') + QFileInfo(source).fileName();
-    const QByteArray sourceName = encoded(cleanPath(source));
-    const QByteArray targetName = encoded(cleanPath(target));
-
-    const int from = ::open(sourceName.constData(), O_RDONLY | O_CLOEXEC);
-    if (from < 0)
-        return false;
+    target = cleanPath(target);
     struct stat status{};
-    if (::fstat(from, &status) != 0) {
-        ::close(from);
+    if (::stat(encoded(cleanPath(source)).constData(), &status) != 0)
         return false;
-    }
     // Opening the target with truncation would wipe the very data we are about to read.
-    if (sameFile(status, QFile::decodeName(targetName))) {
-        ::close(from);
+    if (sameFile(status, target))
         return true;
-    }
-    // Written under a temporary name and renamed: a link at the target is replaced, not
-    // written through, and an interrupted copy never leaves a truncated target.
-    const QByteArray partial = partialFileName(targetName);
-    const int to = createPartialFile(partial);
-    if (to < 0) {
-        ::close(from);
-        return false;
-    }
-    const bool copied = copyContents(from, to);
-    ::close(from);
-    const timespec times[2] = { status.st_atim, status.st_mtim };
-    const bool finished = copied && ::futimens(to, times) == 0
-                          && ::fchmod(to, (status.st_mode & 07777) & ~currentUmask()) == 0;
-    const bool closed = ::close(to) == 0;
-    if (!finished || !closed || ::rename(partial.constData(), targetName.constData()) != 0) {
-        const int reason = errno; // the caller tells the user why
-        ::unlink(partial.constData());
-        errno = reason;
-        return false;
-    }
-    return true;
+    const FolderHandle folder(::open(encoded(cutAtLastSlash(absoluteCleanPath(target))).constData(),
+                                     O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    return folder.isOpen() && copyFileInto(cleanPath(source), folder, QFileInfo(target).fileName());
 }
 
 QString whyNotReadableFile(const QString &path)
