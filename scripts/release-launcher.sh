@@ -65,8 +65,28 @@ can_run_in() {
     rm -f "$probe"
     return $status
 }
+# A base folder must be one nobody else can rename things in: else another user could
+# swap the unpacked folder for one of theirs between unpacking and running Setup (as
+# root, that would run their program as root). It must belong to this user or to root,
+# and others may write it only where the sticky bit keeps them from renaming what is
+# not theirs (/tmp). Root uses only folders of root's.
+me=$(id -u)
+safe_base() {
+    [ -d "$1" ] && [ ! -L "$1" ] || return 1
+    set -- $(stat -c '%u %a' "$1" 2>/dev/null) || return 1
+    [ "$1" = 0 ] || { [ "$me" != 0 ] && [ "$1" = "$me" ]; } || return 1
+    mode=$((0$2))
+    [ $((mode & 0022)) -eq 0 ] || [ $((mode & 01000)) -ne 0 ]
+}
+# The unpacked folder is still the one this launcher made: a real folder of this user's
+# that nobody else may write, holding this user's Setup.
+still_own() {
+    [ -d "$1" ] && [ ! -L "$1" ] && [ -f "$1/Setup" ] && [ ! -L "$1/Setup" ] || return 1
+    [ "$(stat -c '%u %a' "$1" 2>/dev/null)" = "$me 700" ] &&
+        [ "$(stat -c '%u' "$1/Setup" 2>/dev/null)" = "$me" ]
+}
 for base in "${TMPDIR:-}" /tmp /var/tmp "${XDG_CACHE_HOME:-${HOME:-/nonexistent}/.cache}"; do
-    [ -n "$base" ] && [ -d "$base" ] && [ -w "$base" ] || continue
+    [ -n "$base" ] && [ -w "$base" ] && safe_base "$base" || continue
     folder=$(mktemp -d "$base/$release.XXXXXX" 2>/dev/null) || continue
     unpacked=$folder
     if can_run_in "$folder"; then
@@ -74,10 +94,11 @@ for base in "${TMPDIR:-}" /tmp /var/tmp "${XDG_CACHE_HOME:-${HOME:-/nonexistent}
     fi
     cleanup
 done
-[ -n "$unpacked" ] || fail "no temporary folder found where programs may run (TMPDIR, /tmp, /var/tmp and ~/.cache were tried)"
+[ -n "$unpacked" ] || fail "no temporary folder found where programs may run and nobody else can change what is unpacked (TMPDIR, /tmp, /var/tmp and ~/.cache were tried)"
 
-tail -c +$((launcher_size + 1)) "$self" | head -c "$folder_size" | tar -xzf - -C "$unpacked" ||
+tail -c +$((launcher_size + 1)) "$self" | head -c "$folder_size" | tar --no-same-owner --no-overwrite-dir -xzf - -C "$unpacked" ||
     fail "cannot unpack the installer into $unpacked"
+still_own "$unpacked" || fail "the unpacked installer in $unpacked was changed by someone else; nothing was run"
 
 # Setup runs in the background so that a signal reaches the traps above at once;
 # standard input goes along explicitly, since a background command would get /dev/null
