@@ -84,24 +84,21 @@ void InstallApplication::setMedia(InstallMedia *media)
     m_media = media;
 }
 
-void InstallApplication::addPostInstallCommand(const QString &command, bool unique)
+void InstallApplication::addPostInstallCommand(const QStringList &command, bool unique)
 {
     if (unique && m_postInstallCommands.contains(command))
         return;
     m_postInstallCommands.append(command);
 }
 
+// The commands are argument lists of system tools: a folder name with spaces or ">" in
+// it (from XDG_DATA_HOME, say) stays one argument and never becomes a redirection.
 void InstallApplication::runPostInstallCommands()
 {
-    static const QRegularExpression whitespace(QStringLiteral("\\s+"));
     const bool quiet = (runFlags() & Quiet) != 0;
-    for (const QString &command : std::as_const(m_postInstallCommands)) {
-        QStringList arguments = command.split(whitespace, Qt::SkipEmptyParts);
-        // A script reads the run's standard error for the run's own failures only.
-        if (quiet)
-            arguments << QStringLiteral("&>") << QStringLiteral("/dev/null");
-        Platform::runProcess(arguments, QString(), quiet);
-    }
+    // A script reads the run's standard error for the run's own failures only.
+    for (const QStringList &command : std::as_const(m_postInstallCommands))
+        Platform::runSystemTool(command, quiet, quiet);
 }
 
 bool InstallApplication::isUserModeInstall()

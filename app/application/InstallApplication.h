@@ -43,10 +43,11 @@ public:
     // Throws InstallException "No installation media" when there is none.
     InstallMedia *media() const;
 
-    void addPostInstallCommand(const QString &command, bool unique);
+    // command: a system tool's name and its arguments.
+    void addPostInstallCommand(const QStringList &command, bool unique);
     // A quiet run waits for them: when it ends, the databases are up to date.
     void runPostInstallCommands();
-    const QStringList &postInstallCommands() const { return m_postInstallCommands; }
+    const QList<QStringList> &postInstallCommands() const { return m_postInstallCommands; }
 
     virtual void start();
     virtual int pageState() = 0;
@@ -81,6 +82,6 @@ private:
     QList<InstallWizardDialog *> m_pageHistory;
     Mode m_mode = Typical;
     qint32 m_result = 0;
-    QStringList m_postInstallCommands;
+    QList<QStringList> m_postInstallCommands;
     quint32 m_runFlags = 0;
 };

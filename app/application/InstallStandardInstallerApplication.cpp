@@ -1,6 +1,7 @@
 #include "app/application/InstallStandardInstallerApplication.h"
 
 #include "app/application/InstallCommandLine.h"
+#include "app/application/RootFolderGuard.h"
 #include "app/core/InstallException.h"
 #include "app/core/InstallShutdownException.h"
 #include "app/core/InstallUserCancelException.h"
@@ -128,6 +129,12 @@ void InstallStandardInstallerApplication::setRootRequired(bool required)
 
 void InstallStandardInstallerApplication::applyCommandLine(const InstallCommandLine &commandLine)
 {
+    // Root would write where the user's environment points (XDG_DATA_HOME, HOME) and
+    // hand the result to whoever controls those folders.
+    if (commandLine.userModeInstall() && Platform::isAdministrator()) {
+        reportError(QStringLiteral("--user-mode-install installs for the user who runs it; run it without sudo"));
+        endProcess(1);
+    }
     const bool userMode = commandLine.userModeInstall() || isOwnUninstaller(commandLine);
     setRunFlags(commandLine.runFlags() | (userMode ? UserModeInstall : 0));
     for (const InstallCommandLine::Assignment &assignment : commandLine.assignments()) {
@@ -259,9 +266,20 @@ QString InstallStandardInstallerApplication::maintenanceRecordPath() const
 void InstallStandardInstallerApplication::startMaintenance()
 {
     const QString recordPath = maintenanceRecordPath();
+    // A record elsewhere (beside the running uninstall copy in "bin") belongs to the
+    // installation that holds that folder.
+    const QString recordFolder = QFileInfo(recordPath).path();
+    const QString destination = recordPath == expand(QStringLiteral("$(InstallerDir)/IConf.xml"))
+                                        ? expand(QStringLiteral("$(DestDir)"))
+                                        : QFileInfo(recordFolder).path();
+    for (const QString &folder : {destination, recordFolder}) {
+        const QString refusal = RootFolderGuard::refusal(folder, true);
+        if (!refusal.isEmpty())
+            throw InstallException(refusal);
+    }
     // Removing without the record would take only the installer's own files away and
     // still report success.
-    if (QFileInfo::exists(recordPath) && !readRecord(recordPath) && mode() != Upgrade)
+    if (QFileInfo::exists(recordPath) && !readRecord(recordPath, destination) && mode() != Upgrade)
         throw InstallException(QStringLiteral("Cannot read the installation record ") + recordPath);
     if (variable(QStringLiteral("DestDir")).isEmpty()) {
         const QString caption = expand(QStringLiteral("Please locate $(Product) folder.\n"));
@@ -599,7 +617,8 @@ void InstallStandardInstallerApplication::runQuietly(bool upgrade)
 
 bool InstallStandardInstallerApplication::switchToUpgrade()
 {
-    if ((runFlags() & NoUpgrade) || !readRecord(expand(QStringLiteral("$(InstallerDir)/IConf.xml"))))
+    if ((runFlags() & NoUpgrade)
+        || !readRecord(expand(QStringLiteral("$(InstallerDir)/IConf.xml")), expand(QStringLiteral("$(DestDir)"))))
         return false;
     setMode(Upgrade);
     showProgressPhase(InstallProgressDialog::Checking);
@@ -612,11 +631,15 @@ bool InstallStandardInstallerApplication::switchToUpgrade()
 bool InstallStandardInstallerApplication::acceptDestination()
 {
     const QString folder = expand(QStringLiteral("$(DestDir)"));
-    if (folder.startsWith(QLatin1Char('/')) && Platform::cleanPath(folder) != QLatin1String("/"))
-        return true;
-    reportError(QStringLiteral("The installation folder must be an absolute path other than '/': '")
-                + folder + QLatin1Char('\''));
-    return false;
+    if (!folder.startsWith(QLatin1Char('/')) || Platform::cleanPath(folder) == QLatin1String("/")) {
+        reportError(QStringLiteral("The installation folder must be an absolute path other than '/': '")
+                    + folder + QLatin1Char('\''));
+        return false;
+    }
+    const QString refusal = RootFolderGuard::refusal(folder, false);
+    if (!refusal.isEmpty())
+        reportError(refusal);
+    return refusal.isEmpty();
 }
 
 void InstallStandardInstallerApplication::afterDestination()
@@ -878,9 +901,9 @@ void InstallStandardInstallerApplication::saveRecord()
                                + QLatin1Char('\n') + failure);
 }
 
-bool InstallStandardInstallerApplication::readRecord(const QString &path)
+bool InstallStandardInstallerApplication::readRecord(const QString &path, const QString &destination)
 {
-    return loadInstalledConfiguration(path);
+    return loadInstalledConfiguration(path, destination);
 }
 
 void InstallStandardInstallerApplication::checkInstalledComponents()

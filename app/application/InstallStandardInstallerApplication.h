@@ -121,7 +121,7 @@ private:
     void showSuccess(const QString &message);
     void showFailure(const QString &message);
     void saveRecord();
-    bool readRecord(const QString &path);
+    bool readRecord(const QString &path, const QString &destination);
     void checkInstalledComponents();
     QString cancelledText() const;
     QString notDoneText() const;

@@ -2,8 +2,12 @@
 
 #include "app/application/InstallApplication.h"
 
+#include <QFile>
 #include <QSettings>
 #include <QStringList>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -13,14 +17,36 @@ QStringList keySegments(const QString &key)
     return key.split(QLatin1Char('/'), Qt::KeepEmptyParts);
 }
 
+// Nobody but root can put anything below /etc/xdg; a link found there all the same
+// (a folder or the file itself) is not followed but taken away, as the installer does
+// with links at every file it writes.
+void removeLink(const QString &path)
+{
+    struct stat status{};
+    const QByteArray name = QFile::encodeName(path);
+    if (::lstat(name.constData(), &status) == 0 && S_ISLNK(status.st_mode))
+        ::unlink(name.constData());
+}
+
+std::unique_ptr<QSettings> openStore(const QString &organisation, const QString &application)
+{
+    if (InstallApplication::isUserModeInstall())
+        return std::make_unique<QSettings>(QSettings::UserScope, organisation, application);
+    // A user's own run writes where that user's environment says; root writes to the
+    // machine's store by its path, whatever XDG_CONFIG_DIRS says (sudo -E keeps it).
+    if (::geteuid() != 0)
+        return std::make_unique<QSettings>(QSettings::SystemScope, organisation, application);
+    const QString folder = QStringLiteral("/etc/xdg/") + organisation;
+    const QString file = folder + QLatin1Char('/') + application + QStringLiteral(".conf");
+    removeLink(folder);
+    removeLink(file);
+    return std::make_unique<QSettings>(file, QSettings::IniFormat);
+}
+
 } // namespace
 
 InstallSettings::InstallSettings(const QString &key)
-    : m_settings(std::make_unique<QSettings>(InstallApplication::isUserModeInstall() ? QSettings::UserScope
-                                                                                    : QSettings::SystemScope,
-                                             organisation(key),
-                                             application(key))),
-      m_prefix(prefix(key))
+    : m_settings(openStore(organisation(key), application(key))), m_prefix(prefix(key))
 {
 }
 

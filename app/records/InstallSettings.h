@@ -9,8 +9,9 @@ class QSettings;
 // The installer's persistent values under one settings key. The key's first segment
 // names the organisation, the second the application, and whatever follows becomes
 // the group prefix under which every value name is stored. The store is the
-// system-scope one, so the values belong to the machine rather than to the user, except
-// in a user-mode installation, which keeps them in the user's own settings file.
+// system-scope one, so the values belong to the machine rather than to the user (for
+// root always "/etc/xdg/<organisation>/<application>.conf"), except in a user-mode
+// installation, which keeps them in the user's own settings file.
 class InstallSettings
 {
 public:

@@ -3,6 +3,7 @@
 #include "app/core/VariableTable.h"
 #include "configuration/model/InstallConfigurationList.h"
 #include "configuration/model/InstalledStateWriter.h"
+#include "app/core/PathCleaning.h"
 #include "media/platform/WholeFile.h"
 
 #include <QDomDocument>
@@ -27,6 +28,18 @@ InstallConfigurationItem *applicationTree()
 QString lastSegment(const QString &path)
 {
     return path.section(QLatin1Char('/'), -1);
+}
+
+// The same folder, whichever links lead to it.
+bool isSameFolder(const QString &recorded, const QString &expected)
+{
+    if (recorded.isEmpty() || expected.isEmpty())
+        return false;
+    const QString recordedFolder = QFileInfo(recorded).canonicalFilePath();
+    const QString expectedFolder = QFileInfo(expected).canonicalFilePath();
+    if (!recordedFolder.isEmpty() && !expectedFolder.isEmpty())
+        return recordedFolder == expectedFolder;
+    return Platform::cleanPath(recorded) == Platform::cleanPath(expected);
 }
 
 } // namespace
@@ -62,16 +75,16 @@ bool saveInstalledConfiguration(InstallConfigurationItem &root, const QString &p
     return reason.isEmpty();
 }
 
-bool loadInstalledConfiguration(const QString &path)
+bool loadInstalledConfiguration(const QString &path, const QString &destination)
 {
     InstallConfigurationItem *root = applicationTree();
     if (!root)
         return false;
-    return loadInstalledConfiguration(*root, path, InstallApplication::instance()->mode());
+    return loadInstalledConfiguration(*root, path, InstallApplication::instance()->mode(), destination);
 }
 
 bool loadInstalledConfiguration(InstallConfigurationItem &root, const QString &path,
-                                InstallApplication::Mode mode)
+                                InstallApplication::Mode mode, const QString &destination)
 {
     if (!QFileInfo::exists(path))
         return false;
@@ -84,8 +97,9 @@ bool loadInstalledConfiguration(InstallConfigurationItem &root, const QString &p
 
     QDomElement configuration = document.firstChildElement(configurationTag);
     const QString destDir = configuration.attribute(destDirAttribute);
-    if (!destDir.isEmpty())
-        setVariable(QStringLiteral("DestDir"), destDir);
+    if (!isSameFolder(destDir, destination))
+        return false;
+    setVariable(QStringLiteral("DestDir"), destDir);
     if (mode == InstallApplication::Modify || mode == InstallApplication::Repair) {
         const QString srcDir = configuration.attribute(srcDirAttribute);
         if (!srcDir.isEmpty())

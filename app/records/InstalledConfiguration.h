@@ -18,9 +18,12 @@ bool saveInstalledConfiguration(InstallConfigurationItem &root, const QString &p
                                 QString *failure = nullptr);
 
 // Reads a record into the variables and the application's tree. False for a missing,
-// unreadable or malformed record, or one whose shape does not match the tree. The
-// source folder is taken from the record only in modes Modify and Repair, where the
-// installation is to be repeated from where it came.
-bool loadInstalledConfiguration(const QString &path);
+// unreadable or malformed record, one whose shape does not match the tree, and one that
+// is not the record of `destination` (its dest_dir names another folder, or one of its
+// file names would leave its folder): whoever could write the record must not decide
+// what root removes, nor where it installs. The source folder is taken from the record
+// only in modes Modify and Repair, where the installation is to be repeated from where
+// it came.
+bool loadInstalledConfiguration(const QString &path, const QString &destination);
 bool loadInstalledConfiguration(InstallConfigurationItem &root, const QString &path,
-                                InstallApplication::Mode mode);
+                                InstallApplication::Mode mode, const QString &destination);

@@ -132,11 +132,9 @@ int runInstaller(int argc, char **argv)
     QGuiApplication::setWindowIcon(ProductImages::windowIcon());
 
     InstallerVariables::initialise();
+    const SudoOwnershipRepair ownership(variable(QStringLiteral("Company")), variable(QStringLiteral("Product")));
     const int result = runApplication(unattended);
-
-    SudoOwnershipRepair::repair(Platform::homeFolder() + QStringLiteral("/.config"),
-                                variable(QStringLiteral("Company")),
-                                variable(QStringLiteral("Product")));
+    ownership.repair();
     ::umask(previousMask);
     application.releaseInstance();
     endProcess(result == 1 ? 0 : 1);

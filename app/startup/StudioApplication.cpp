@@ -35,30 +35,46 @@ bool isOwnFile(const QByteArray &path)
            && status.st_uid == ::getuid();
 }
 
-bool isFolder(const char *path)
+// Whatever stands at `path` that is not ours is moved out of the way, never obeyed.
+void moveAside(const QByteArray &path)
 {
+    if (::unlink(path.constData()) == 0 || ::rmdir(path.constData()) == 0)
+        return;
+    const QByteArray aside = path + ".moved-aside-" + QByteArray::number(qint64(::getpid()));
+    ::rename(path.constData(), aside.constData());
+}
+
+// A folder of this user's alone at `path`, made 0700; anything else found there first
+// (another user's folder, a link, a file) is moved aside.
+bool makePrivateFolder(const QByteArray &path)
+{
+    if (isOwnFolder(path) && ::chmod(path.constData(), 0700) == 0)
+        return true;
     struct stat status{};
-    return ::stat(path, &status) == 0 && S_ISDIR(status.st_mode);
+    if (::lstat(path.constData(), &status) == 0)
+        moveAside(path);
+    return ::mkdir(path.constData(), 0700) == 0 && isOwnFolder(path);
 }
 
 // Where the lock lives decides who can block or bypass it: never a folder that other
-// users can write and nothing that depends on TMPDIR for root, whose runs must all meet
-// at one lock whatever their environment.
+// users can write and nothing that depends on the environment for root, whose runs
+// must all meet at one lock whatever their environment (sudo -E keeps the caller's
+// XDG_RUNTIME_DIR). Root's lies in a private folder below /run, where only root writes.
 QString lockFolder()
 {
-    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
-    if (!runtime.isEmpty() && isOwnFolder(runtime))
-        return QFile::decodeName(runtime);
     if (::getuid() == 0) {
-        for (const char *folder : {"/run/lock", "/var/lock"}) {
-            if (isFolder(folder))
+        for (const char *base : {"/run", "/var/run"}) {
+            const QByteArray folder = QByteArray(base) + "/corvane-studio-setup";
+            if (makePrivateFolder(folder))
                 return QString::fromLatin1(folder);
         }
     }
+    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+    if (::getuid() != 0 && !runtime.isEmpty() && isOwnFolder(runtime))
+        return QFile::decodeName(runtime);
     const QString own = Platform::temporaryFolder() + QStringLiteral("/studio-")
                         + QString::number(::getuid());
-    const QByteArray encoded = QFile::encodeName(own);
-    ::mkdir(encoded.constData(), 0700);
+    makePrivateFolder(QFile::encodeName(own));
     return own;
 }
 
@@ -128,9 +144,11 @@ bool StudioApplication::becomeFirstInstance()
     qint64 pid = 0;
     QString host;
     QString application;
-    if (QFile::exists(m_lockPath)
-        && (!isOwnFile(QFile::encodeName(m_lockPath)) || !m_lock.getLockInfo(&pid, &host, &application)))
-        ::unlink(QFile::encodeName(m_lockPath).constData());
+    struct stat status{};
+    const QByteArray lockName = QFile::encodeName(m_lockPath);
+    if (::lstat(lockName.constData(), &status) == 0
+        && (!isOwnFile(lockName) || !m_lock.getLockInfo(&pid, &host, &application)))
+        moveAside(lockName);
     if (!m_lock.tryLock(0)) {
         // Only a lock held by another process means another instance; a folder we
         // cannot write must not keep the installer from starting.

@@ -18,7 +18,7 @@ namespace {
 
 const char mimeInfoNamespace[] = "http://www.freedesktop.org/standards/shared-mime-info";
 
-void addCommand(const QString &command)
+void addCommand(const QStringList &command)
 {
     if (InstallApplication *application = InstallApplication::instance())
         application->addPostInstallCommand(command, true);
@@ -95,9 +95,9 @@ void InstallFreeDesktopMimeTypeConfigurationItem::doInstall()
             anyIconWritten = true;
     }
     if (anyIconWritten)
-        addCommand(QStringLiteral("gtk-update-icon-cache -q ")
-                   + DesktopFolders::iconThemeFolder(m_locationKind));
-    addCommand(QStringLiteral("update-mime-database ") + DesktopFolders::mimeFolder(m_locationKind));
+        addCommand({QStringLiteral("gtk-update-icon-cache"), QStringLiteral("-q"),
+                    DesktopFolders::iconThemeFolder(m_locationKind)});
+    addCommand({QStringLiteral("update-mime-database"), DesktopFolders::mimeFolder(m_locationKind)});
 }
 
 bool InstallFreeDesktopMimeTypeConfigurationItem::writeIcon(const QImage &image, int size,

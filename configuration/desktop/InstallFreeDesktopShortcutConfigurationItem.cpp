@@ -39,7 +39,7 @@ void addRefreshCommand(const QString &applicationsFolder)
 {
     if (InstallApplication *application = InstallApplication::instance())
         application->addPostInstallCommand(
-                QStringLiteral("update-desktop-database -q ") + applicationsFolder, true);
+                {QStringLiteral("update-desktop-database"), QStringLiteral("-q"), applicationsFolder}, true);
 }
 
 } // namespace

@@ -6,9 +6,12 @@
 #include "configuration/items/FileRemovalLoop.h"
 #include "configuration/items/FolderCleanup.h"
 #include "configuration/items/PresenceCount.h"
+#include "media/archive/PackageArchive.h"
 #include "media/install/InstallMedia.h"
 
 #include <QFileInfo>
+
+#include <algorithm>
 
 namespace {
 
@@ -86,13 +89,25 @@ void InstallArchiveConfigurationItem::doUninstall()
     FolderCleanup folders;
     int counter = 0;
     for (const QString &name : std::as_const(m_files)) {
-        const QString path = destination + QLatin1Char('/') + name;
-        folders.addFolderOf(path);
-        if (QFileInfo::exists(path))
+        // A name that would leave the folder never came from a payload of ours.
+        if (PackageArchive::isSafeFileName(name)) {
+            const QString path = destination + QLatin1Char('/') + name;
+            folders.addFolderOf(path);
             FileRemovalLoop::remove(path);
+        }
         emit progress(++counter);
     }
     folders.cleanUp(false);
+}
+
+// The names are removed later as destination + "/" + name: one that climbs out of the
+// folder or is absolute would decide what root deletes.
+bool InstallArchiveConfigurationItem::acceptLoadedState()
+{
+    if (std::all_of(m_files.cbegin(), m_files.cend(), &PackageArchive::isSafeFileName))
+        return true;
+    m_files.clear();
+    return false;
 }
 
 void InstallArchiveConfigurationItem::doCheckInstalled()

@@ -39,6 +39,7 @@ protected:
     void doInstall() override;
     void doUninstall() override;
     void doCheckInstalled() override;
+    bool acceptLoadedState() override;
 
 private:
     QStringList m_files;

@@ -434,6 +434,8 @@ bool InstallConfigurationItem::loadState(QDomDocument &document, QDomElement &el
         if (value.isValid())
             property.write(this, value);
     }
+    if (!acceptLoadedState())
+        return false;
     QDomNode node = element.firstChild();
     for (InstallConfigurationItem *child : std::as_const(m_children)) {
         if (node.isNull())

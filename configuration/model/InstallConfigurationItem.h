@@ -91,6 +91,10 @@ protected:
     virtual void doInstall();
     virtual void doUninstall();
     virtual void doCheckInstalled();
+    // After loadState() has set the stored properties from a record: false refuses the
+    // record (a record is data someone else may have written), and the item forgets
+    // what it read, so that nothing of a refused record is ever acted on.
+    virtual bool acceptLoadedState() { return true; }
 
     // Never announces fewer than two steps, so a bar always moves from start to end.
     void emitTotalSteps(int steps);

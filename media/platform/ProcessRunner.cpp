@@ -8,6 +8,8 @@
 #include <unistd.h>
 #include <vector>
 
+extern char **environ;
+
 namespace {
 
 constexpr int childExecFailed = 255;
@@ -114,14 +116,75 @@ bool connectStream(int descriptor, int stream)
     return ::dup2(descriptor, stream) >= 0;
 }
 
-[[noreturn]] void runChild(char *const argv[], const char *workingFolder, int output, int error)
+// envp given: argv[0] is an absolute path and the child gets exactly that environment.
+[[noreturn]] void runChild(char *const argv[], const char *workingFolder, int output, int error,
+                           char *const envp[] = nullptr)
 {
     if (workingFolder && ::chdir(workingFolder) != 0)
         ::_exit(childExecFailed);
     if (!connectStream(output, STDOUT_FILENO) || !connectStream(error, STDERR_FILENO))
         ::_exit(childExecFailed);
-    ::execvp(argv[0], argv);
+    if (envp)
+        ::execve(argv[0], argv, envp);
+    else
+        ::execvp(argv[0], argv);
     ::_exit(childExecFailed);
+}
+
+// Arguments as the child's argv, prepared before fork: after it only plain system calls
+// are safe.
+class EncodedList
+{
+public:
+    explicit EncodedList(const QStringList &texts)
+    {
+        for (const QString &text : texts)
+            m_encoded.push_back(QFile::encodeName(text));
+        for (QByteArray &encoded : m_encoded)
+            m_pointers.push_back(encoded.data());
+        m_pointers.push_back(nullptr);
+    }
+    explicit EncodedList(std::vector<QByteArray> encoded) : m_encoded(std::move(encoded))
+    {
+        for (QByteArray &entry : m_encoded)
+            m_pointers.push_back(entry.data());
+        m_pointers.push_back(nullptr);
+    }
+    EncodedList(const EncodedList &) = delete;
+    EncodedList &operator=(const EncodedList &) = delete;
+    char *const *data() { return m_pointers.data(); }
+
+private:
+    std::vector<QByteArray> m_encoded;
+    std::vector<char *> m_pointers;
+};
+
+// The tools a root run starts come from the system's own folders, never from a PATH
+// someone else may have put a folder of theirs into.
+constexpr const char *systemToolFolders[] = {"/usr/bin", "/bin", "/usr/sbin", "/sbin"};
+constexpr char systemPath[] = "PATH=/usr/sbin:/usr/bin:/sbin:/bin";
+
+QString systemTool(const QString &name)
+{
+    if (name.isEmpty() || name.contains(QLatin1Char('/')))
+        return QString();
+    for (const char *folder : systemToolFolders) {
+        const QString path = QLatin1String(folder) + QLatin1Char('/') + name;
+        if (::access(QFile::encodeName(path).constData(), X_OK) == 0)
+            return path;
+    }
+    return QString();
+}
+
+// This process's environment with PATH fixed to the system's folders.
+std::vector<QByteArray> environmentWithSystemPath()
+{
+    std::vector<QByteArray> entries{QByteArray(systemPath)};
+    for (char **entry = environ; *entry; ++entry) {
+        if (qstrncmp(*entry, "PATH=", 5) != 0)
+            entries.emplace_back(*entry);
+    }
+    return entries;
 }
 
 int waitForEnd(pid_t child)
@@ -163,16 +226,7 @@ int runProcess(const QStringList &arguments, const QString &workingFolder, bool 
     if (command.isEmpty())
         return -1;
 
-    // Everything the child needs is prepared before fork: after it only plain system
-    // calls are safe.
-    std::vector<QByteArray> encodedArguments;
-    encodedArguments.reserve(static_cast<size_t>(command.size()));
-    for (const QString &argument : command)
-        encodedArguments.push_back(QFile::encodeName(argument));
-    std::vector<char *> argv;
-    for (QByteArray &argument : encodedArguments)
-        argv.push_back(argument.data());
-    argv.push_back(nullptr);
+    EncodedList argv(command);
     const QByteArray folder = QFile::encodeName(workingFolder);
 
     const pid_t child = ::fork();
@@ -181,6 +235,25 @@ int runProcess(const QStringList &arguments, const QString &workingFolder, bool 
     if (child == 0)
         runChild(argv.data(), folder.isEmpty() ? nullptr : folder.constData(), files.output, files.error);
 
+    return wait ? waitForEnd(child) : statusIfEnded(child);
+}
+
+int runSystemTool(const QStringList &arguments, bool silent, bool wait)
+{
+    const QString tool = systemTool(arguments.value(0));
+    if (tool.isEmpty())
+        return -1;
+    EncodedList argv(QStringList{tool} + arguments.mid(1));
+    EncodedList envp(environmentWithSystemPath());
+    const int discard = silent ? ::open("/dev/null", O_WRONLY | O_CLOEXEC) : -1;
+
+    const pid_t child = ::fork();
+    if (child == 0)
+        runChild(argv.data(), nullptr, discard, discard, envp.data());
+    if (discard >= 0)
+        ::close(discard);
+    if (child < 0)
+        return -1;
     return wait ? waitForEnd(child) : statusIfEnded(child);
 }
 

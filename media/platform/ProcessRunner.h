@@ -13,4 +13,11 @@ namespace Platform {
 int runProcess(const QStringList &arguments, const QString &workingFolder = QString(),
                bool wait = false);
 
+// Starts one of the system's own tools: arguments[0] is a bare name, looked up only in
+// /usr/bin, /bin, /usr/sbin and /sbin, and the child's PATH is those folders, whatever
+// this process's PATH says. The arguments are passed as they are: nothing in them is
+// taken as a redirection. silent: the tool's output goes to /dev/null. Answers as
+// runProcess; -1 when the tool is not there.
+int runSystemTool(const QStringList &arguments, bool silent, bool wait);
+
 } // namespace Platform

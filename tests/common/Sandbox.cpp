@@ -15,11 +15,13 @@ namespace {
 
 const char rootVariable[] = "STUDIO_SANDBOX_ROOT";
 
-// The overlays, then the program itself in place of the shell.
+// The overlays and a /run of its own (where root's runs keep their lock), then the
+// program itself in place of the shell.
 const char mountScript[] =
         "mount -t overlay overlay -o lowerdir=/usr/share,upperdir=\"$R/share\",workdir=\"$R/share.w\" "
         "/usr/share && "
         "mount -t overlay overlay -o lowerdir=/etc,upperdir=\"$R/etc\",workdir=\"$R/etc.w\" /etc && "
+        "mount -t tmpfs -o mode=0755 tmpfs /run && "
         "exec \"$@\"";
 
 bool makeFolders(const QString &root)

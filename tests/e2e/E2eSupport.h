@@ -22,6 +22,8 @@ const Fixture &fixture(); // built once per process below the sandbox root
 inline const QStringList libraryNames = {"libQt3Support.so.4", "libQtCore.so.4", "libQtGui.so.4", "libQtNetwork.so.4",
                                          "libQtSql.so.4", "libQtSvg.so.4", "libQtWebKit.so.4", "libQtXml.so.4"};
 inline const QString defaultDestination = QStringLiteral("/usr/share/corvane_fenwick_studio_for_risc-v_4.52a");
+// Where root's runs keep their single-instance lock (the sandbox's own /run).
+inline const QString rootLockFolder = QStringLiteral("/run/corvane-studio-setup");
 QByteArray readFile(const QString &path);
 bool copyTree(const QString &from, const QString &to); // modes 0755 or 0644, the source time
 

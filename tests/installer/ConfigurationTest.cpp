@@ -291,15 +291,20 @@ private slots:
     {
         QTest::addColumn<int>("mode");
         QTest::addColumn<QString>("record"); // the configuration element without its tag name; empty: the one written
-        const QString tree = "><InstallConfigurationList><InstallConfigurationItem %1>%2</InstallConfigurationItem>"
+        const QString tree = "dest_dir=\"/opt/old\"><InstallConfigurationList><InstallConfigurationItem %1>%2</InstallConfigurationItem>"
                              "<InstallConfigurationItem/></InstallConfigurationList>";
         QTest::newRow("written, and read by a removal, which keeps the running source") << 6 << "";
         QTest::newRow("read by a repair, which takes the recorded source") << 5 << "";
         QTest::newRow("not XML") << 4 << "<configuration";
         QTest::newRow("only the exact text true selects; a state may be named")
             << 4 << tree.arg("installed=\"partiallyInstalled\"", "<InstallArchiveConfigurationItem install=\"True\" installed=\"2\"/>");
-        QTest::newRow("an unreadable state is left alone; empty file names are kept")
-            << 4 << tree.arg("installed=\"lots\"", "<InstallArchiveConfigurationItem install=\"true\" files=\"a&#xa;&#xa;b&#xa;\"/>");
+        QTest::newRow("an unreadable state is left alone")
+            << 4 << tree.arg("installed=\"lots\"", "<InstallArchiveConfigurationItem install=\"true\" files=\"a&#xa;b\"/>");
+        for (const char *files : {"a&#xa;../../etc/shadow", "/etc/shadow", "a&#xa;&#xa;b"})
+            QTest::addRow("a file name that leaves the folder is refused: %s", files)
+                << 4 << tree.arg("", QString("<InstallArchiveConfigurationItem files=\"%1\"/>").arg(files));
+        QTest::newRow("the record of another folder is refused")
+            << 4 << QString(tree).replace("/opt/old", "/opt/other").arg("", "<InstallArchiveConfigurationItem/>");
         QTest::newRow("another root item fails before anything is read") << 4 << tree.arg("installed=\"2\"", "").replace("List>", "Tree>");
         QTest::newRow("a wrong child tag fails, keeping what was read before it") << 4 << tree.arg("installed=\"2\"", "<InstallConfigurationItem/>");
         QTest::newRow("too few elements fail") << 4 << tree.arg("installed=\"1\"", "");
@@ -322,7 +327,7 @@ private slots:
             for (int index = 0; index < 4; ++index)
                 setVariable(QStringList{"DestDir", "SrcDir", "ProgramFolderDir", "ProgramFolderName"}[index], folders.section(u' ', index, index));
             if (!writing) {
-                const bool loaded = loadInstalledConfiguration(path);
+                const bool loaded = loadInstalledConfiguration(path, "/opt/old/");
                 text += QString("loaded %1: %2 %3 %4 %5 [%6] ").arg(loaded).arg(component->isSelected()).arg(group->installed())
                             .arg(component->installed()).arg(plain->installed()).arg(component->files().join(u'|'))
                     + expand("$(DestDir) $(SrcDir) $(ProgramFolderDir) $(ProgramFolderName)");
@@ -330,7 +335,7 @@ private slots:
             }
             group->setObjectName("tools");
             component->setInstall(true);
-            component->setFiles({"fwStudio", "lib/a \"quoted\" it's.so", "", QString::fromUtf8("\xc3\xbc" "n\xc3\xaf" "code"), "tab\there"});
+            component->setFiles({"fwStudio", "lib/a \"quoted\" it's.so", QString::fromUtf8("\xc3\xbc" "n\xc3\xaf" "code")});
             component->setInstalled(InstallConfigurationItem::partiallyInstalled);
             plain->setInstalled(InstallConfigurationItem::fullyInstalled);
             QVERIFY(saveInstalledConfiguration(path));
