@@ -4,12 +4,16 @@
 #include "configuration/model/InstallConfigurationList.h"
 #include "configuration/model/InstalledStateWriter.h"
 #include "app/core/PathCleaning.h"
+#include "media/platform/FolderBelow.h"
 #include "media/platform/WholeFile.h"
 
 #include <QDomDocument>
 #include <QDomElement>
 #include <QFile>
 #include <QFileInfo>
+
+#include <cerrno>
+#include <cstring>
 
 namespace {
 
@@ -42,6 +46,21 @@ bool isSameFolder(const QString &recorded, const QString &expected)
     return Platform::cleanPath(recorded) == Platform::cleanPath(expected);
 }
 
+// The record lies in the installation's own folders: reached from the destination
+// without following a link, so that a "bin" swapped for a link cannot place it elsewhere.
+QString writeRecordFile(const QString &path, const QByteArray &contents)
+{
+    const QString destination = expand(QStringLiteral("$(DestDir)"));
+    const QFileInfo file(path);
+    const QString below = Platform::pathBelow(destination, file.path());
+    if (below.isEmpty() && Platform::cleanPath(file.path()) != Platform::cleanPath(destination))
+        return Platform::writeWholeFile(path, contents, 0644);
+    const Platform::FolderHandle folder = Platform::openFolderBelow(destination, below, true);
+    if (!folder.isOpen())
+        return QString::fromLocal8Bit(std::strerror(errno));
+    return Platform::writeWholeFileIn(folder.descriptor(), file.fileName(), contents, 0644);
+}
+
 } // namespace
 
 bool saveInstalledConfiguration(const QString &path, QString *failure)
@@ -69,7 +88,7 @@ bool saveInstalledConfiguration(InstallConfigurationItem &root, const QString &p
                              {destDirAttribute, srcDirAttribute, programFolderDirAttribute});
     writer.addItemClasses(&root);
 
-    const QString reason = Platform::writeWholeFile(path, writer.toString(document, 1).toUtf8(), 0644);
+    const QString reason = writeRecordFile(path, writer.toString(document, 1).toUtf8());
     if (failure)
         *failure = reason;
     return reason.isEmpty();

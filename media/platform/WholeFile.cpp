@@ -39,9 +39,14 @@ namespace Platform {
 
 QString writeWholeFile(const QString &path, const QByteArray &contents, int permissions)
 {
-    const QByteArray target = QFile::encodeName(path);
+    return writeWholeFileIn(AT_FDCWD, path, contents, permissions);
+}
+
+QString writeWholeFileIn(int folder, const QString &name, const QByteArray &contents, int permissions)
+{
+    const QByteArray target = QFile::encodeName(name);
     const QByteArray partial = partialFileName(target);
-    const int descriptor = createPartialFile(partial);
+    const int descriptor = createPartialFileAt(folder, partial);
     if (descriptor < 0)
         return systemReason(errno);
     const bool written = writeAll(descriptor, contents) && ::fchmod(descriptor, mode_t(permissions)) == 0
@@ -50,12 +55,12 @@ QString writeWholeFile(const QString &path, const QByteArray &contents, int perm
     const bool closed = ::close(descriptor) == 0;
     const int closeError = errno;
     if (!written || !closed) {
-        ::unlink(partial.constData());
+        ::unlinkat(folder, partial.constData(), 0);
         return systemReason(!written ? writeError : closeError);
     }
-    if (::rename(partial.constData(), target.constData()) != 0) {
+    if (::renameat(folder, partial.constData(), folder, target.constData()) != 0) {
         const int renameError = errno;
-        ::unlink(partial.constData());
+        ::unlinkat(folder, partial.constData(), 0);
         return systemReason(renameError);
     }
     return QString();

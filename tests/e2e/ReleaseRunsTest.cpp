@@ -180,6 +180,15 @@ void ReleaseRunsTest::launcherRuns_data()
     QTest::newRow("TMPDIR mounted noexec") << qint64(0) << qint64(0)
                                            << "mount -t tmpfs -o noexec tmpfs \"$TMPDIR\"" << QStringList{"--help"}
                                            << 1 << "Options:\n";
+    // Stand-ins on PATH for the launcher's own tools: mktemp says when it is asked for a
+    // folder in TMPDIR; tar hands what it unpacked to another user, as a swap would.
+    const QString standIns = QStringLiteral("export PATH=" STUDIO_SOURCE_DIR "/tests/e2e/stand-ins/%1:$PATH");
+    QTest::newRow("a TMPDIR another user owns is passed over by root")
+        << qint64(0) << qint64(0) << "chown 65534 \"$TMPDIR\" && " + standIns.arg("tmpdir-watch")
+        << QStringList{"--help"} << 1 << "Options:\n";
+    QTest::newRow("an unpacked folder changed before Setup runs")
+        << qint64(0) << qint64(0) << standIns.arg("swap-after-unpack") << QStringList{"--help"} << 1
+        << releaseName + ".run: the unpacked installer in ";
 }
 
 void ReleaseRunsTest::launcherRuns()
