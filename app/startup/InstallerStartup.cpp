@@ -90,6 +90,12 @@ int runInstaller(int argc, char **argv)
     // executable's run path); its platform plug-ins must be that Qt's, not the machine's.
     // Plug-ins of the machine's own Qt (themes, image formats) would be loaded into ours
     // and may be of another version, so a release looks for plug-ins in runtime/ only.
+    // Root loads no plug-in from a folder its caller named (sudo -E keeps QT_PLUGIN_PATH):
+    // a plug-in is code, and it would run as root.
+    if (::geteuid() == 0) {
+        qunsetenv("QT_PLUGIN_PATH");
+        qunsetenv("QT_QPA_PLATFORM_PLUGIN_PATH");
+    }
     const QString bundledRuntime = Platform::executableFolder() + QStringLiteral("/runtime");
     const QString bundledPlatforms = bundledRuntime + QStringLiteral("/platforms");
     if (QFileInfo(bundledPlatforms).isDir()) {

@@ -1,6 +1,7 @@
 #include "wizard/pages/InstallFinishedDialog.h"
 
 #include "app/application/InstallApplication.h"
+#include "app/application/RootFolderGuard.h"
 #include "app/core/VariableTable.h"
 #include "media/platform/Environment.h"
 #include "media/platform/ProcessRunner.h"
@@ -102,5 +103,7 @@ void InstallFinishedDialog::performClosingActions()
     for (const QString &line : lines)
         commands += (line + QLatin1Char('\n')).toLocal8Bit();
     // Failing to hand the actions over must not hold up the end of the installation.
-    Platform::writeWholeFile(commandFileName(), commands, 0644);
+    // Root writes the file only into a source folder nobody else can change.
+    if (RootFolderGuard::refusal(expand(QStringLiteral("$(SrcDir)")), false).isEmpty())
+        Platform::writeWholeFile(commandFileName(), commands, 0644);
 }
