@@ -1,5 +1,6 @@
 #include "app/entry/CopyFilesMode.h"
 
+#include "app/application/RootFolderGuard.h"
 #include "app/core/TerminalSafeText.h"
 #include "app/console/ConsoleLicenseDialogue.h"
 #include "app/console/TextProgressBar.h"
@@ -107,6 +108,11 @@ void CopyFilesMode::copyAll(TextProgressBar &bar, int columns, int rows)
     // the file-system root; it is no absolute path either.
     if (m_options.copyFilesTo().isEmpty() || QDir::isRelativePath(binFolder))
         throw HException("destination directory must be an absolute path");
+    // Copied as root into a folder another user controls, a folder swapped for a link
+    // would take the files anywhere.
+    const QString refusal = RootFolderGuard::refusal(m_options.copyFilesTo(), false);
+    if (!refusal.isEmpty())
+        throw HException(refusal.toUtf8());
 
     if (!m_options.acceptLicense()) {
         ConsoleLicenseDialogue dialogue(columns, rows);

@@ -89,6 +89,8 @@ void SecurityRunsTest::rootRuns_data()
     QTest::newRow("user mode as root with links and a redirection in XDG_DATA_HOME") << "user mode" << 1 << true;
     QTest::newRow("another user's folder at the lock folder") << "lock folder" << 0 << false;
     QTest::newRow("a user's folder first in PATH") << "path" << 0 << false;
+    QTest::newRow("root removes a user's own installation") << "user's installation" << 1 << true;
+    QTest::newRow("copy-files mode as root into a user's folder") << "copy into user's folder" << 1 << true;
 }
 
 void SecurityRunsTest::rootRuns()
@@ -171,6 +173,12 @@ void SecurityRunsTest::rootRuns()
         arguments << "--user-mode-install";
     } else if (trap == "lock folder") {
         prefix += QString(" && rm -rf %1 && mkdir -m 0777 %1 %1/planted && chown -R %2 %1").arg(E2e::rootLockFolder).arg(user);
+    } else if (trap == "user's installation" || trap == "copy into user's folder") {
+        QVERIFY(writeFile(destination + "/bin/uninstall", "#!/bin/sh\n") && link(victim, destination + "/bin/lib")
+                && chownTree(destination, user));
+        arguments = trap.startsWith("copy") ? QStringList{"--copy-files-to", destination, "--accept-license",
+                                                           "--hide-progress", "--data-file", fixture.archive}
+                                            : removal;
     } else if (trap == "path") {
         const QString tools = home + "/bin";
         for (const char *tool : {"update-desktop-database", "update-mime-database", "gtk-update-icon-cache"})
