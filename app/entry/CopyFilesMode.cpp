@@ -129,6 +129,7 @@ void CopyFilesMode::copyAll(TextProgressBar &bar, int columns, int rows)
             throw HException("Cannot open installation data " + bytes(m_options.dataFile()) + ": "
                              + bytes(problem));
         archive.open(m_options.dataFile(), m_options.dataOffset(), 0);
+        archive.refuseUnsafeNames();
         archive.verify();
     }
 

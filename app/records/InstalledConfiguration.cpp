@@ -4,6 +4,7 @@
 #include "configuration/model/InstallConfigurationList.h"
 #include "configuration/model/InstalledStateWriter.h"
 #include "app/core/PathCleaning.h"
+#include "app/core/RecordText.h"
 #include "media/platform/FolderBelow.h"
 #include "media/platform/WholeFile.h"
 
@@ -55,7 +56,7 @@ QString writeRecordFile(const QString &path, const QByteArray &contents)
     const QString below = Platform::pathBelow(destination, file.path());
     if (below.isEmpty() && Platform::cleanPath(file.path()) != Platform::cleanPath(destination))
         return Platform::writeWholeFile(path, contents, 0644);
-    const Platform::FolderHandle folder = Platform::openFolderBelow(destination, below, true);
+    const Platform::Descriptor folder = Platform::openFolderBelow(destination, below, true);
     if (!folder.isOpen())
         return QString::fromLocal8Bit(std::strerror(errno));
     return Platform::writeWholeFileIn(folder.descriptor(), file.fileName(), contents, 0644);
@@ -115,16 +116,16 @@ bool loadInstalledConfiguration(InstallConfigurationItem &root, const QString &p
         return false;
 
     QDomElement configuration = document.firstChildElement(configurationTag);
-    const QString destDir = configuration.attribute(destDirAttribute);
+    const QString destDir = RecordText::decode(configuration.attribute(destDirAttribute));
     if (!isSameFolder(destDir, destination))
         return false;
     setVariable(QStringLiteral("DestDir"), destDir);
     if (mode == InstallApplication::Modify || mode == InstallApplication::Repair) {
-        const QString srcDir = configuration.attribute(srcDirAttribute);
+        const QString srcDir = RecordText::decode(configuration.attribute(srcDirAttribute));
         if (!srcDir.isEmpty())
             setVariable(QStringLiteral("SrcDir"), srcDir);
     }
-    const QString programFolderDir = configuration.attribute(programFolderDirAttribute);
+    const QString programFolderDir = RecordText::decode(configuration.attribute(programFolderDirAttribute));
     if (!programFolderDir.isEmpty()) {
         setVariable(QStringLiteral("ProgramFolderDir"), programFolderDir);
         setVariable(QStringLiteral("ProgramFolderName"), lastSegment(programFolderDir));

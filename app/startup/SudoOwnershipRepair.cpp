@@ -12,15 +12,15 @@
 namespace {
 
 // Opens `below` (a folder, or with folder false a file) from home without following a link.
-Platform::FolderHandle openFromHome(const QString &home, const QString &below, bool folder)
+Platform::Descriptor openFromHome(const QString &home, const QString &below, bool folder)
 {
     const qsizetype slash = below.lastIndexOf(QLatin1Char('/'));
-    const Platform::FolderHandle parent = Platform::openFolderBelow(home, slash < 0 ? QString() : below.left(slash), false);
+    const Platform::Descriptor parent = Platform::openFolderBelow(home, slash < 0 ? QString() : below.left(slash), false);
     if (!parent.isOpen())
-        return Platform::FolderHandle();
+        return Platform::Descriptor();
     const QByteArray name = QFile::encodeName(below.mid(slash + 1));
     const int flags = folder ? O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC : O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
-    return Platform::FolderHandle(::openat(parent.descriptor(), name.constData(), flags));
+    return Platform::Descriptor(::openat(parent.descriptor(), name.constData(), flags));
 }
 
 } // namespace
@@ -65,7 +65,7 @@ void SudoOwnershipRepair::repair() const
 
 void SudoOwnershipRepair::handBack(const Entry &entry) const
 {
-    const Platform::FolderHandle opened = openFromHome(m_home, entry.below, entry.folder);
+    const Platform::Descriptor opened = openFromHome(m_home, entry.below, entry.folder);
     struct stat status{};
     if (!opened.isOpen() || ::fstat(opened.descriptor(), &status) != 0 || status.st_uid != 0)
         return;

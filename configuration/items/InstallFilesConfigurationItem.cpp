@@ -110,7 +110,7 @@ void InstallFilesConfigurationItem::copyFile(const QString &source, const QStrin
 {
     const QFileInfo target(destination);
     const QString folder = target.absolutePath();
-    const Platform::FolderHandle opened = makeInstallFolder(folder, installBaseFor(folder, folder));
+    const Platform::Descriptor opened = makeInstallFolder(folder, installBaseFor(folder, folder));
     if (!Platform::copyFileInto(source, opened, target.fileName()))
         throw InstallException(withSystemReason(QStringLiteral("Cannot copy file ") + source
                                                 + QStringLiteral(" to ") + destination));

@@ -3,6 +3,7 @@
 #include "app/application/InstallApplication.h"
 #include "app/core/InstallException.h"
 #include "app/core/InstallUserCancelException.h"
+#include "app/core/RecordText.h"
 #include "app/core/VariableTable.h"
 #include "configuration/model/InstallConfigurationItemBuilder.h"
 #include "configuration/model/InstallConfigurationList.h"
@@ -430,7 +431,7 @@ bool InstallConfigurationItem::loadState(QDomDocument &document, QDomElement &el
         const QString name = QString::fromLatin1(property.name());
         if (!property.isStored() || !element.hasAttribute(name))
             continue;
-        const QVariant value = attributeValue(property, element.attribute(name));
+        const QVariant value = attributeValue(property, RecordText::decode(element.attribute(name)));
         if (value.isValid())
             property.write(this, value);
     }

@@ -1,5 +1,6 @@
 #include "configuration/model/InstalledStateWriter.h"
 
+#include "app/core/RecordText.h"
 #include "configuration/model/InstallConfigurationItem.h"
 
 #include <QDomDocument>
@@ -14,8 +15,9 @@ namespace {
 // Escapes text the way the DOM's own writer does, so that a record written here reads
 // back exactly as the DOM would have written it. Inside attribute values line breaks
 // and tabs become character references, which keeps a string list's "\n" separators.
-QString escaped(const QString &text, bool inAttribute)
+QString escaped(const QString &raw, bool inAttribute)
 {
+    const QString text = RecordText::encode(raw);
     QString out;
     out.reserve(text.size());
     for (qsizetype index = 0; index < text.size(); ++index) {

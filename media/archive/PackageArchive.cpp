@@ -336,7 +336,9 @@ void PackageArchive::verify(const std::function<void(quint64)> &progress)
 
 bool PackageArchive::isSafeFileName(const QString &name)
 {
-    if (name.isEmpty() || name.startsWith(QLatin1Char('/')))
+    constexpr qsizetype longestComponent = 255;
+    constexpr qsizetype longestName = 4095;
+    if (name.isEmpty() || name.startsWith(QLatin1Char('/')) || name.toUtf8().size() > longestName)
         return false;
     // A newline would split the name in two in the installation record, whose later
     // removal would then delete files the payload never installed.
@@ -346,7 +348,23 @@ bool PackageArchive::isSafeFileName(const QString &name)
     if (hasControlCharacter)
         return false;
     const QStringList parts = name.split(QLatin1Char('/'));
-    return !parts.contains(QStringLiteral(".."));
+    return std::none_of(parts.cbegin(), parts.cend(), [](const QString &part) {
+        return part.isEmpty() || part == QLatin1String("..") || part.toUtf8().size() > longestComponent;
+    });
+}
+
+const PackageArchiveFile *PackageArchive::firstUnsafeMember() const
+{
+    const QList<const PackageArchiveFile *> &members = files();
+    const auto unsafe = std::find_if(members.cbegin(), members.cend(),
+                                     [](const PackageArchiveFile *member) { return !isSafeFileName(member->name()); });
+    return unsafe == members.cend() ? nullptr : *unsafe;
+}
+
+void PackageArchive::refuseUnsafeNames() const
+{
+    if (const PackageArchiveFile *unsafe = firstUnsafeMember())
+        throw HException("unsafe file name " + terminalSafe(unsafe->name().toUtf8(), false));
 }
 
 std::unique_ptr<PackageArchiveCompressedInputFile> PackageArchive::createInputFile(quint32 method, FILE *stream)

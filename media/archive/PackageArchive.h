@@ -51,8 +51,15 @@ public:
     // stream reads without a fault and every member lies inside it.
     void verify(const std::function<void(quint64)> &progress = {});
 
-    // False for a name that is empty, absolute or has a ".." component.
+    // False for a name that is empty, absolute, has an empty or ".." component, holds a
+    // control character, or is longer than a file system takes (a component over 255
+    // bytes, the whole over 4,095).
     static bool isSafeFileName(const QString &name);
+    // The first member whose name isSafeFileName refuses, or none: asked before the
+    // first file is written, so that such an archive installs nothing at all.
+    const PackageArchiveFile *firstUnsafeMember() const;
+    // Throws "unsafe file name NAME" for that member, if there is one.
+    void refuseUnsafeNames() const;
     // folder + "/" + the member's name; throws "unsafe file name" for names that
     // could leave the folder.
     static QString destinationPath(const PackageArchiveFile &file, const QString &folder);

@@ -1,7 +1,7 @@
 #include "media/archive/PackageArchiveMemberOutput.h"
 
 #include "app/core/HException.h"
-#include "app/core/PartialFileName.h"
+#include "app/core/PartialFile.h"
 #include "app/core/SystemReason.h"
 #include "media/archive/PackageArchiveFile.h"
 
@@ -28,29 +28,23 @@ constexpr qint64 writeSlice = qint64(1) << 30;
 } // namespace
 
 PackageArchiveMemberOutput::PackageArchiveMemberOutput(const QString &destPath, bool overwrite)
-    : m_path(QFile::encodeName(destPath)), m_partial(partialFileName(m_path)), m_overwrite(overwrite)
+    : m_path(QFile::encodeName(destPath)), m_overwrite(overwrite),
+      m_file(std::make_unique<PartialFile>(AT_FDCWD, m_path))
 {
-    m_fd = createPartialFile(m_partial);
-    if (m_fd < 0 && errno == ENOENT) {
+    if (!m_file->isOpen() && errno == ENOENT) {
         QDir().mkpath(QFileInfo(destPath).path());
-        m_fd = createPartialFile(m_partial);
+        m_file = std::make_unique<PartialFile>(AT_FDCWD, m_path);
     }
-    if (m_fd < 0)
+    if (!m_file->isOpen())
         throw HException("cannot create output file " + m_path + '\n' + systemReason());
 }
 
-PackageArchiveMemberOutput::~PackageArchiveMemberOutput()
-{
-    if (m_fd >= 0) {
-        ::close(m_fd);
-        ::unlink(m_partial.constData());
-    }
-}
+PackageArchiveMemberOutput::~PackageArchiveMemberOutput() = default;
 
 void PackageArchiveMemberOutput::write(const char *data, qint64 length)
 {
     while (length > 0) {
-        const ssize_t written = ::write(m_fd, data, size_t(std::min(length, writeSlice)));
+        const ssize_t written = ::write(m_file->descriptor(), data, size_t(std::min(length, writeSlice)));
         if (written < 0 && errno == EINTR)
             continue;
         if (written <= 0)
@@ -64,48 +58,19 @@ void PackageArchiveMemberOutput::finish(const PackageArchiveFile &file)
 {
     const time_t modified = time_t(file.lastModified().toSecsSinceEpoch());
     const struct timespec times[2] = {{modified, 0}, {modified, 0}};
-    ::futimens(m_fd, times);
-    if (::fchmod(m_fd, mode_t(file.mode() & installedModeMask)) != 0)
+    ::futimens(m_file->descriptor(), times);
+    if (::fchmod(m_file->descriptor(), mode_t(file.mode() & installedModeMask)) != 0)
         fail("cannot set mode of output file ");
-    const int fd = m_fd;
-    m_fd = -1;
-    if (::close(fd) != 0) {
-        const QByteArray reason = systemReason();
-        ::unlink(m_partial.constData());
-        throw HException("cannot write to output file " + m_path + '\n' + reason);
-    }
-    if (!placeFile()) {
+    if (!m_file->place(m_overwrite)) {
         const int error = errno;
-        ::unlink(m_partial.constData());
         throw HException((error == EEXIST && !m_overwrite ? "cannot overwrite file " : "cannot create output file ")
                          + m_path + '\n' + systemReason(error));
     }
 }
 
-// Without overwrite the final name must still be free when the file takes it; asking the
-// rename itself costs no extra call per file.
-bool PackageArchiveMemberOutput::placeFile() const
-{
-    if (m_overwrite)
-        return ::rename(m_partial.constData(), m_path.constData()) == 0;
-    if (::renameat2(AT_FDCWD, m_partial.constData(), AT_FDCWD, m_path.constData(), RENAME_NOREPLACE) == 0)
-        return true;
-    if (errno != EINVAL && errno != ENOSYS)
-        return false;
-    // A file system without the no-replace rename.
-    struct stat existing {};
-    if (::lstat(m_path.constData(), &existing) == 0) {
-        errno = EEXIST;
-        return false;
-    }
-    return ::rename(m_partial.constData(), m_path.constData()) == 0;
-}
-
 void PackageArchiveMemberOutput::fail(const char *message)
 {
     const QByteArray reason = systemReason(errno == 0 ? ENOSPC : errno);
-    ::close(m_fd);
-    m_fd = -1;
-    ::unlink(m_partial.constData());
+    m_file.reset();
     throw HException(message + m_path + '\n' + reason);
 }

@@ -3,11 +3,14 @@
 #include <QByteArray>
 #include <QString>
 
-class PackageArchiveFile;
+#include <memory>
 
-// One member's file while it is written: under a temporary name beside its final one,
-// created exclusively and never through a link, renamed into place by finish() with the
-// member's time and mode. Destroyed unfinished (a failed read or write), it removes
+class PackageArchiveFile;
+class PartialFile;
+
+// One member's file while it is written: unnamed (or under a short temporary name)
+// beside its final one, never through a link, placed by finish() with the member's time
+// and mode. Destroyed unfinished (a failed read or write), it removes
 // the temporary file, so a member appears whole or not at all. Without overwrite, a
 // file already at the name is left as it is and the member refused. Throws HException.
 class PackageArchiveMemberOutput
@@ -23,10 +26,8 @@ public:
 
 private:
     [[noreturn]] void fail(const char *message);
-    bool placeFile() const;
 
     QByteArray m_path;
-    QByteArray m_partial;
     bool m_overwrite;
-    int m_fd = -1;
+    std::unique_ptr<PartialFile> m_file;
 };

@@ -44,7 +44,7 @@ QString installBaseFor(const QString &folder, const QString &target)
     return isSameOrBelow(Platform::cleanPath(folder), destination) ? destination : Platform::cleanPath(target);
 }
 
-Platform::FolderHandle makeInstallFolder(const QString &folder, const QString &base)
+Platform::Descriptor makeInstallFolder(const QString &folder, const QString &base)
 {
     const QString cleanFolder = Platform::cleanPath(QFileInfo(folder).absoluteFilePath());
     const QString cleanBase = Platform::cleanPath(QFileInfo(base).absoluteFilePath());
@@ -56,7 +56,7 @@ Platform::FolderHandle makeInstallFolder(const QString &folder, const QString &b
     }
     if (!Platform::makePath(cleanBase))
         throw InstallException(withSystemReason(QStringLiteral("Cannot create folder ") + cleanBase));
-    Platform::FolderHandle opened =
+    Platform::Descriptor opened =
             Platform::openFolderBelow(cleanBase, Platform::pathBelow(cleanBase, cleanFolder), true);
     if (opened.isOpen())
         return opened;

@@ -9,7 +9,7 @@
 // is followed, so a folder someone swapped for a link is never written into: that
 // throws "Cannot create folder ... (a symbolic link is in the way)". Any other failure
 // throws "Cannot create folder ..." with the system's reason. Throws InstallException.
-Platform::FolderHandle makeInstallFolder(const QString &folder, const QString &base);
+Platform::Descriptor makeInstallFolder(const QString &folder, const QString &base);
 
 // The folder below which `folder` is made without following links: the installation's
 // folder when it lies there, else `target` (the folder a list of files goes into).

@@ -15,6 +15,14 @@ InstallException asInstallException(const HException &error)
     return InstallException(QString::fromLocal8Bit(error.message()));
 }
 
+// A member's name as extraction names it: below its component folder, when it has one.
+QString belowFolder(const QString &name)
+{
+    const QString folder = name.section(QLatin1Char('/'), 0, 0);
+    const bool inFolder = name.contains(QLatin1Char('/')) && !folder.isEmpty() && folder != QLatin1String("..");
+    return inFolder ? name.section(QLatin1Char('/'), 1) : name;
+}
+
 } // namespace
 
 PackageArchiveInstallMedia::PackageArchiveInstallMedia(const QString &dataFile, quint32 offset,
@@ -52,6 +60,10 @@ void PackageArchiveInstallMedia::verifyData(const std::function<void(quint64, qu
 {
     if (m_verified)
         return;
+    // Every name extraction would refuse, in any folder, fails the run here, before
+    // anything is written; named as extraction names it, below its component folder.
+    if (const PackageArchiveFile *unsafe = m_archive.firstUnsafeMember())
+        throw InstallException(QStringLiteral("unsafe file name ") + terminalSafe(belowFolder(unsafe->name()), false));
     const quint64 total = totalSize();
     try {
         m_archive.verify([&](quint64 done) {

@@ -116,7 +116,7 @@ bool copyFile(const QString &source, const QString &destination, bool createFold
     // Opening the target with truncation would wipe the very data we are about to read.
     if (sameFile(status, target))
         return true;
-    const FolderHandle folder(::open(encoded(cutAtLastSlash(absoluteCleanPath(target))).constData(),
+    const Descriptor folder(::open(encoded(cutAtLastSlash(absoluteCleanPath(target))).constData(),
                                      O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     return folder.isOpen() && copyFileInto(cleanPath(source), folder, QFileInfo(target).fileName());
 }

@@ -1,6 +1,6 @@
 #include "media/platform/FolderBelow.h"
 
-#include "app/core/PartialFileName.h"
+#include "app/core/PartialFile.h"
 #include "app/core/PathCleaning.h"
 
 #include <QFile>
@@ -105,18 +105,18 @@ mode_t currentUmask()
 
 namespace Platform {
 
-FolderHandle::~FolderHandle()
+Descriptor::~Descriptor()
 {
     if (m_descriptor >= 0)
         ::close(m_descriptor);
 }
 
-FolderHandle::FolderHandle(FolderHandle &&other) noexcept : m_descriptor(other.m_descriptor)
+Descriptor::Descriptor(Descriptor &&other) noexcept : m_descriptor(other.m_descriptor)
 {
     other.m_descriptor = -1;
 }
 
-FolderHandle &FolderHandle::operator=(FolderHandle &&other) noexcept
+Descriptor &Descriptor::operator=(Descriptor &&other) noexcept
 {
     if (this != &other) {
         if (m_descriptor >= 0)
@@ -135,9 +135,9 @@ QString pathBelow(const QString &base, const QString &path)
     return cleanTarget.startsWith(prefix) ? cleanTarget.mid(prefix.size()) : QString();
 }
 
-FolderHandle openFolderBelow(const QString &base, const QString &below, bool create)
+Descriptor openFolderBelow(const QString &base, const QString &below, bool create)
 {
-    FolderHandle folder(::open(QFile::encodeName(base).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    Descriptor folder(::open(QFile::encodeName(base).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     for (const QString &segment : segments(below)) {
         if (!folder.isOpen())
             break;
@@ -147,14 +147,14 @@ FolderHandle openFolderBelow(const QString &base, const QString &below, bool cre
             if (::mkdirat(folder.descriptor(), name.constData(), 0777) == 0 || errno == EEXIST)
                 next = openStep(folder.descriptor(), name);
         }
-        folder = FolderHandle(next);
+        folder = Descriptor(next);
     }
     return folder;
 }
 
 unsigned typeBelow(const QString &base, const QString &below)
 {
-    const FolderHandle folder = openFolderBelow(base, folderPart(below), false);
+    const Descriptor folder = openFolderBelow(base, folderPart(below), false);
     struct stat status{};
     if (!folder.isOpen() || ::fstatat(folder.descriptor(), lastPart(below).constData(), &status, AT_SYMLINK_NOFOLLOW) != 0)
         return 0;
@@ -167,7 +167,7 @@ bool removeBelow(const QString &base, const QString &below, bool folder)
         errno = EINVAL;
         return false;
     }
-    const FolderHandle parent = openFolderBelow(base, folderPart(below), false);
+    const Descriptor parent = openFolderBelow(base, folderPart(below), false);
     return parent.isOpen()
            && ::unlinkat(parent.descriptor(), lastPart(below).constData(), folder ? AT_REMOVEDIR : 0) == 0;
 }
@@ -177,39 +177,21 @@ bool removeTreeBelow(const QString &base, const QString &below)
     const unsigned type = typeBelow(base, below);
     if (type != S_IFDIR)
         return type == 0 || removeBelow(base, below);
-    const FolderHandle folder = openFolderBelow(base, below, false);
+    const Descriptor folder = openFolderBelow(base, below, false);
     return folder.isOpen() && removeContents(folder.descriptor()) && removeBelow(base, below, true);
 }
 
-bool copyFileInto(const QString &source, const FolderHandle &folder, const QString &name)
+bool copyFileInto(const QString &source, const Descriptor &folder, const QString &name)
 {
-    const int from = ::open(QFile::encodeName(source).constData(), O_RDONLY | O_CLOEXEC);
-    if (from < 0)
-        return false;
+    const Descriptor from(::open(QFile::encodeName(source).constData(), O_RDONLY | O_CLOEXEC));
     struct stat status{};
-    const QByteArray target = QFile::encodeName(name);
-    const QByteArray partial = partialFileName(target);
-    const int to = ::fstat(from, &status) == 0 ? createPartialFileAt(folder.descriptor(), partial) : -1;
-    if (to < 0) {
-        const int reason = errno;
-        ::close(from);
-        errno = reason;
+    if (!from.isOpen() || ::fstat(from.descriptor(), &status) != 0)
         return false;
-    }
-    const bool copied = copyContents(from, to);
-    ::close(from);
+    PartialFile to(folder.descriptor(), QFile::encodeName(name));
     const timespec times[2] = {status.st_atim, status.st_mtim};
-    const bool finished = copied && ::futimens(to, times) == 0
-                          && ::fchmod(to, (status.st_mode & 07777) & ~currentUmask()) == 0;
-    const bool closed = ::close(to) == 0;
-    if (!finished || !closed
-        || ::renameat(folder.descriptor(), partial.constData(), folder.descriptor(), target.constData()) != 0) {
-        const int reason = errno;
-        ::unlinkat(folder.descriptor(), partial.constData(), 0);
-        errno = reason;
-        return false;
-    }
-    return true;
+    return to.isOpen() && copyContents(from.descriptor(), to.descriptor())
+           && ::futimens(to.descriptor(), times) == 0
+           && ::fchmod(to.descriptor(), (status.st_mode & 07777) & ~currentUmask()) == 0 && to.place(true);
 }
 
 } // namespace Platform

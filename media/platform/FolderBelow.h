@@ -8,16 +8,16 @@
 // may be a link its caller chose.
 namespace Platform {
 
-// An open folder; closed when it goes.
-class FolderHandle
+// An open folder (or file); closed when it goes.
+class Descriptor
 {
 public:
-    explicit FolderHandle(int descriptor = -1) : m_descriptor(descriptor) {}
-    ~FolderHandle();
-    FolderHandle(FolderHandle &&other) noexcept;
-    FolderHandle &operator=(FolderHandle &&other) noexcept;
-    FolderHandle(const FolderHandle &) = delete;
-    FolderHandle &operator=(const FolderHandle &) = delete;
+    explicit Descriptor(int descriptor = -1) : m_descriptor(descriptor) {}
+    ~Descriptor();
+    Descriptor(Descriptor &&other) noexcept;
+    Descriptor &operator=(Descriptor &&other) noexcept;
+    Descriptor(const Descriptor &) = delete;
+    Descriptor &operator=(const Descriptor &) = delete;
 
     bool isOpen() const { return m_descriptor >= 0; }
     int descriptor() const { return m_descriptor; }
@@ -33,7 +33,7 @@ QString pathBelow(const QString &base, const QString &path);
 // Opens base, then each folder of `below` ("" for base itself) without following a
 // link; `create` makes the missing ones. Not open on failure, with errno set (ELOOP or
 // ENOTDIR where a link or a file is in the way).
-FolderHandle openFolderBelow(const QString &base, const QString &below, bool create);
+Descriptor openFolderBelow(const QString &base, const QString &below, bool create);
 
 // What stands at `below`: the lstat type bits (S_IFREG, S_IFLNK, S_IFDIR, ...), or 0 when
 // nothing does or a link is in the way on the folders leading there.
@@ -50,6 +50,6 @@ bool removeTreeBelow(const QString &base, const QString &below);
 // Copies `source` into the folder as `name`, whole or not at all and never through a
 // link: a new exclusive file beside the name, the source's times and its mode less the
 // umask set on it, then renamed over the name. False with errno set.
-bool copyFileInto(const QString &source, const FolderHandle &folder, const QString &name);
+bool copyFileInto(const QString &source, const Descriptor &folder, const QString &name);
 
 } // namespace Platform

@@ -1,6 +1,6 @@
 #include "media/platform/WholeFile.h"
 
-#include "app/core/PartialFileName.h"
+#include "app/core/PartialFile.h"
 
 #include <QFile>
 
@@ -44,25 +44,13 @@ QString writeWholeFile(const QString &path, const QByteArray &contents, int perm
 
 QString writeWholeFileIn(int folder, const QString &name, const QByteArray &contents, int permissions)
 {
-    const QByteArray target = QFile::encodeName(name);
-    const QByteArray partial = partialFileName(target);
-    const int descriptor = createPartialFileAt(folder, partial);
-    if (descriptor < 0)
+    PartialFile file(folder, QFile::encodeName(name));
+    if (!file.isOpen())
         return systemReason(errno);
-    const bool written = writeAll(descriptor, contents) && ::fchmod(descriptor, mode_t(permissions)) == 0
-                         && ::fsync(descriptor) == 0;
-    const int writeError = errno;
-    const bool closed = ::close(descriptor) == 0;
-    const int closeError = errno;
-    if (!written || !closed) {
-        ::unlinkat(folder, partial.constData(), 0);
-        return systemReason(!written ? writeError : closeError);
-    }
-    if (::renameat(folder, partial.constData(), folder, target.constData()) != 0) {
-        const int renameError = errno;
-        ::unlinkat(folder, partial.constData(), 0);
-        return systemReason(renameError);
-    }
+    const bool written = writeAll(file.descriptor(), contents)
+                         && ::fchmod(file.descriptor(), mode_t(permissions)) == 0 && ::fsync(file.descriptor()) == 0;
+    if (!written || !file.place(true))
+        return systemReason(errno);
     return QString();
 }
 

@@ -125,10 +125,14 @@ private slots:
         row("bzip2: size near 4 GiB", build(second("cut", 0xFFFFFFF0), CurrentVersion2, Bzip2), cutShort);
         row("legacy plain: position past the end", build(second("cut", -1, 0x7FFFFFFF), LegacyPlain), cutShort);
         row("zlib stream cut inside a member", large.left(large.size() / 2), "error reading stream");
-        for (const QByteArray name : {"", "/tmp/escaped", "../escaped", "bin/../../escaped", "bin/.."})
-            row("unsafe name '" + name + "'", build(second(name), CurrentVersion2), "unsafe file name " + name);
-        for (const QByteArray name : {"a..b/c..", "./x/./y", "deep/er/folder chain"})
-            row("safe name '" + name + "'", build(second(name), CurrentVersion2), "");
+        const QByteArray longest(255, 'n'), tooLong(256, 'n');
+        for (const QByteArray &name : {QByteArray(), QByteArray("/tmp/escaped"), QByteArray("../escaped"),
+                                      QByteArray("bin/../../escaped"), QByteArray("bin/.."), QByteArray("bin//twice"),
+                                      QByteArray("bin/"), "bin/" + tooLong})
+            row("unsafe name '" + name.left(20) + "'", build(second(name), CurrentVersion2), "unsafe file name " + name);
+        for (const QByteArray &name : {QByteArray("a..b/c.."), QByteArray("./x/./y"), QByteArray("deep/er/folder chain"),
+                                      "bin/" + longest})
+            row("safe name '" + name.left(20) + "'", build(second(name), CurrentVersion2), "");
         const QByteArray plain = build(second("a.txt"), CurrentVersion2), below = build(second("a.txt/b.txt"), CurrentVersion2);
         row("read-only file replaced", plain, "", "file");
         row("read-only file kept without overwrite", plain, refused, "file", false);

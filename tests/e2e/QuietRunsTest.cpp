@@ -21,6 +21,7 @@ private slots:
     void quietInstallation();
     void headlessRuns_data();
     void headlessRuns();
+    void namesAsLongAsTheFileSystemTakes();
 
 private:
     QString m_storeDestination; // the file store's installation, which a failure row needs
@@ -132,7 +133,7 @@ void QuietRunsTest::headlessRuns_data()
         << "latin1" << QStringList{"--quiet", "--accept-license", "--destination", "@DEST@", "--data-file"} << 1
         << QStringList{"dest/bin 15", "dest/gcc 2", "etc/xdg 1"} << none;
     QTest::newRow("a member named with an escape sequence") << "Setup" << QStringList{"--quiet", "--accept-license",
-        "--data-file", "@EVIL@", "--destination", "@DEST@"} << 1 << QStringList{"dest/bin 10", "etc/xdg 1"} << none;
+        "--data-file", "@EVIL@", "--destination", "@DEST@"} << 1 << none << none;
 }
 
 namespace {
@@ -172,9 +173,11 @@ QString hostilePayload(const QString &token, const QString &run)
             inner[byte] = char(count >> (8 * byte));
         bytes = QByteArray("\xb1\xc6\xf5\x71\x02\x00\x00\x00", 8) + qCompress(inner).mid(4);
     } else {
+        // The demo payload and, in a folder no component installs, a name nothing may take.
         const QString folder = run + "/evil";
-        QFile member(folder + "/bin/red\x1b[31mtext");
-        if (!QDir().mkpath(folder + "/bin") || !member.open(QIODevice::WriteOnly))
+        QFile member(folder + "/nowhere/red\x1b[31mtext");
+        if (!E2e::copyTree(E2e::fixture().payload, folder) || !QDir().mkpath(folder + "/nowhere")
+            || !member.open(QIODevice::WriteOnly))
             return QString();
         member.close();
         QProcess::execute(PKGARCHIVE_BINARY, {"create", path, folder});
@@ -270,6 +273,30 @@ void QuietRunsTest::headlessRuns()
     const QStringList after = E2e::manifest(roots);
     QCOMPARE(E2e::writtenFiles(before, after).join(", "), written.join(", "));
     QCOMPARE(E2e::writtenFiles(after, before).join(", "), goneOrChanged.join(", "));
+}
+
+// A last name part of 247 to 255 bytes leaves no room for a temporary name built from it.
+void QuietRunsTest::namesAsLongAsTheFileSystemTakes()
+{
+    const QString run = E2e::newRunFolder("long names");
+    const QStringList names = {"gcc/" + QString(247, 'l'), "gcc/" + QString(255, 'n')};
+    const QString folder = run + "/payload";
+    QVERIFY(E2e::copyTree(E2e::fixture().payload, folder));
+    for (const QString &name : names)
+        QVERIFY(QFile(folder + '/' + name).open(QIODevice::WriteOnly));
+    QCOMPARE(QProcess::execute(PKGARCHIVE_BINARY, {"create", run + "/long.pkg", folder}), 0);
+    const QString setup = E2e::fixture().release + "/Setup";
+    const QList<QPair<QString, QStringList>> modes = {
+        {run + "/dest", {setup, "--quiet", "--accept-license", "--data-file", run + "/long.pkg", "--destination", run + "/dest"}},
+        {run + "/copy", {setup, "--copy-files-to", run + "/copy", "--accept-license", "--hide-progress", "--data-file",
+                         run + "/long.pkg"}},
+        {run + "/extract", {PKGARCHIVE_BINARY, "extract", run + "/long.pkg", run + "/extract"}}};
+    for (const auto &[destination, command] : modes) {
+        const auto [status, errors] = E2e::runIsolated(run, command);
+        QVERIFY2(status == 0, qPrintable(errors));
+        for (const QString &name : names)
+            QVERIFY2(QFileInfo(destination + '/' + name).isFile(), qPrintable(destination + ": " + name.left(8)));
+    }
 }
 
 STUDIO_TEST_CLASS(QuietRunsTest)

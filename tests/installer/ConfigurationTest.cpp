@@ -323,14 +323,17 @@ private slots:
             auto *component = new InstallArchiveConfigurationItem("bin", "", group, "", "", 3, true, 0xFFFFFFFF, 3);
             auto *plain = new InstallConfigurationItem(&world.root, "plain", "", 1, true);
             world.application.setMode(InstallApplication::Mode(writing ? 3 : mode));
-            const QString folders = writing ? "/opt/old /media/old Corvane/Old&<Tools> x" : "/opt/new /media/new Corvane/New New";
+            // The program folder holds characters XML cannot: written encoded, read back the same.
+            const QString folders = writing ? QString("/opt/old /media/old Corvane/Old&<Tools>\x01\uE000 x")
+                                            : "/opt/new /media/new Corvane/New New";
             for (int index = 0; index < 4; ++index)
                 setVariable(QStringList{"DestDir", "SrcDir", "ProgramFolderDir", "ProgramFolderName"}[index], folders.section(u' ', index, index));
             if (!writing) {
                 const bool loaded = loadInstalledConfiguration(path, "/opt/old/");
                 text += QString("loaded %1: %2 %3 %4 %5 [%6] ").arg(loaded).arg(component->isSelected()).arg(group->installed())
                             .arg(component->installed()).arg(plain->installed()).arg(component->files().join(u'|'))
-                    + expand("$(DestDir) $(SrcDir) $(ProgramFolderDir) $(ProgramFolderName)");
+                    + expand("$(DestDir) $(SrcDir) $(ProgramFolderDir) $(ProgramFolderName)")
+                          .replace(QChar(1), "<01>").replace(QChar(0xE000), "<E000>");
                 break;
             }
             group->setObjectName("tools");

@@ -37,6 +37,8 @@ int ExtractCommand::run(const QStringList &arguments)
 
     PackageArchive archive;
     archive.open(line.positionals().at(0), line.offset(), 0);
+    // Refused before the first file is written, not when extraction reaches it.
+    archive.refuseUnsafeNames();
     // Ascending data positions read the stream in one pass, whatever the table order.
     QList<const PackageArchiveFile *> members = archive.files();
     std::stable_sort(members.begin(), members.end(),
