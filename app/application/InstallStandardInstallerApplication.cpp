@@ -99,7 +99,8 @@ InstallStandardInstallerApplication::InstallStandardInstallerApplication(
     }
     applyCommandLine(commandLine);
     if (isRootRequired() && !Platform::isAdministrator()) {
-        reportError(QStringLiteral("The installer must be run as root"));
+        reportError(QStringLiteral("The installer must be run as root.\n"
+                                   "To install for yourself only, run it with --user-mode-install"));
         endProcess(1);
     }
 
@@ -631,15 +632,21 @@ bool InstallStandardInstallerApplication::switchToUpgrade()
 bool InstallStandardInstallerApplication::acceptDestination()
 {
     const QString folder = expand(QStringLiteral("$(DestDir)"));
-    if (!folder.startsWith(QLatin1Char('/')) || Platform::cleanPath(folder) == QLatin1String("/")) {
-        reportError(QStringLiteral("The installation folder must be an absolute path other than '/': '")
-                    + folder + QLatin1Char('\''));
-        return false;
-    }
-    const QString refusal = RootFolderGuard::refusal(folder, false);
-    if (!refusal.isEmpty())
+    QString refusal;
+    if (!folder.startsWith(QLatin1Char('/')) || Platform::cleanPath(folder) == QLatin1String("/"))
+        refusal = QStringLiteral("The installation folder must be an absolute path other than '/': '") + folder
+                  + QLatin1Char('\'');
+    else
+        refusal = RootFolderGuard::refusal(folder, false);
+    if (refusal.isEmpty())
+        return true;
+    // The wizard stays on the destination page for another choice: nothing terminates.
+    if (runFlags() & Quiet)
         reportError(refusal);
-    return refusal.isEmpty();
+    else
+        InstallCheckMessageBox::exec(QStringLiteral("Installation Error"), refusal + QLatin1Char('.'),
+                                     InstallCheckMessageBox::Ok, InstallCheckMessageBox::Ok);
+    return false;
 }
 
 void InstallStandardInstallerApplication::afterDestination()

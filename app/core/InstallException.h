@@ -15,7 +15,8 @@ public:
     // there is, and that must end as a clean failure.
     static InstallException outOfMemory()
     {
-        return InstallException(QStringLiteral("Not enough memory to continue the installation."));
+        // No full stop: every report of a failure adds its own.
+        return InstallException(QStringLiteral("Not enough memory to continue the installation"));
     }
 
     const QString &message() const noexcept { return m_message; }

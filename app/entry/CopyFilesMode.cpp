@@ -124,6 +124,8 @@ void CopyFilesMode::copyAll(TextProgressBar &bar, int columns, int rows)
     // fails with nothing written.
     PackageArchive archive;
     if (m_options.hasDataFile()) {
+        if (!Platform::entryExists(m_options.dataFile()))
+            throw HException(bytes(m_options.dataFile()) + " does not exist");
         const QString problem = Platform::whyNotReadableFile(m_options.dataFile());
         if (!problem.isEmpty())
             throw HException("Cannot open installation data " + bytes(m_options.dataFile()) + ": "

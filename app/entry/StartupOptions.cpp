@@ -76,7 +76,19 @@ QByteArray StartupOptions::helpText()
            "  --copy-files-to dir   copy all installation files to dir\n"
            "  --destination dir     set installation destination directory to dir\n"
            "  --no-upgrade          do a clean installation rather than an upgrade\n"
-           "  --silent              carry out silent installation\n";
+           "  --silent              carry out silent installation\n"
+           // Everything else the program reads, so that nobody has to guess it.
+           "  --quiet, -s           the same as --silent\n"
+           "  --user-mode-install   install for the running user only, below the home folder, without root\n"
+           "  --data-file file      install from the package archive file\n"
+           "  --data-offset hex     where the archive starts inside the data file\n"
+           "  --remove              remove an existing installation\n"
+           "  --repair              repair an existing installation\n"
+           "  --modify              change which components an existing installation has\n"
+           "  --set name=value      set an installer variable\n"
+           "  --hide-progress       no progress bar in copy-files mode\n"
+           "  --verbose             print each copied file in copy-files mode\n"
+           "  --help                print this summary\n";
 }
 
 quint32 StartupOptions::dataOffset() const

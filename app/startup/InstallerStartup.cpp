@@ -28,7 +28,13 @@
 
 namespace {
 
-void discardMessage(QtMsgType, const QMessageLogContext &, const QString &) {}
+// Qt's own messages are not the installer's to print; only one that ends the process
+// (a platform plug-in that cannot start, say) says why before it does.
+void discardMessage(QtMsgType type, const QMessageLogContext &, const QString &message)
+{
+    if (type == QtFatalMsg)
+        std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
+}
 
 QStringList argumentList(int argc, char **argv)
 {
@@ -90,6 +96,8 @@ int runInstaller(int argc, char **argv)
     // executable's run path); its platform plug-ins must be that Qt's, not the machine's.
     // Plug-ins of the machine's own Qt (themes, image formats) would be loaded into ours
     // and may be of another version, so a release looks for plug-ins in runtime/ only.
+    // Before the application object: building it already talks ("XDG_RUNTIME_DIR not set").
+    qInstallMessageHandler(discardMessage);
     // Root loads no plug-in from a folder its caller named (sudo -E keeps QT_PLUGIN_PATH):
     // a plug-in is code, and it would run as root.
     if (::geteuid() == 0) {
@@ -131,7 +139,6 @@ int runInstaller(int argc, char **argv)
     }
     // The platform plug-in is loaded by now; nothing else is taken from outside.
     QCoreApplication::setLibraryPaths({});
-    qInstallMessageHandler(discardMessage);
     QApplication::setFont(QFont(QStringLiteral("Sans"), 10));
     UnattendedRun::setActive(unattended);
     InstallStandardInstallerApplication::setRootRequired(true);

@@ -30,6 +30,8 @@ PackageArchiveInstallMedia::PackageArchiveInstallMedia(const QString &dataFile, 
     : InstallMedia(parent)
 {
     // A FIFO would block the installer for ever, a folder fail with a puzzling text.
+    if (!Platform::entryExists(dataFile))
+        throw InstallException(dataFile + QStringLiteral(" does not exist"));
     const QString problem = Platform::whyNotReadableFile(dataFile);
     if (!problem.isEmpty())
         throw InstallException(QStringLiteral("Cannot open installation data ") + dataFile

@@ -139,6 +139,12 @@ QString whyNotReadableFile(const QString &path)
     return QString();
 }
 
+bool entryExists(const QString &path)
+{
+    struct stat status{};
+    return ::lstat(encoded(path).constData(), &status) == 0 || errno != ENOENT;
+}
+
 FILE *openStream(const QString &path, const char *mode)
 {
     return std::fopen(encoded(path).constData(), mode);

@@ -22,6 +22,8 @@ FILE *openStream(const QString &path, const char *mode);
 // Empty when `path` is a regular file this process can read, else the system's reason
 // ("Is a directory", "Permission denied", ...). Never blocks, not even on a FIFO.
 QString whyNotReadableFile(const QString &path);
+// True when anything (a file, a folder, a link even if dangling) stands at `path`.
+bool entryExists(const QString &path);
 int openDescriptor(const QString &path, int flags, int permissions);
 
 } // namespace Platform

@@ -120,6 +120,9 @@ void CopyFilesTerminalTest::copyFiles_data()
         << archive + QStringList{"--accept-license", "--hide-progress"} << standard << QByteArrayList()
         << "bin/README.txt" << 1
         << installerFiles() + QStringList{"bin/99-vantor.rules", "bin/FileIcon.png", "bin/README.txt"};
+    QTest::newRow("a data file that does not exist")
+        << QStringList{"--copy-files-to", "@DEST@", "--accept-license", "--data-file", "/no-such.pkg"} << standard
+        << QByteArrayList() << QString() << 1 << QStringList();
     QTest::newRow("help") << QStringList{"--copy-files-to", "@DEST@", "--help"} << standard << QByteArrayList()
                           << QString() << 1 << QStringList();
 }

@@ -85,6 +85,8 @@ void QuietRunsTest::headlessRuns_data()
     QTest::newRow("unknown option") << "Setup" << QStringList{"--quiet", "--bogus"} << 1 << none << none;
     QTest::newRow("a data offset that is not hexadecimal")
         << "Setup" << quiet + QStringList{"--data-offset", "zz"} << 1 << none << none;
+    QTest::newRow("a data file that does not exist")
+        << "Setup" << QStringList{"--quiet", "--accept-license", "--data-file", "@MISSING@"} << 1 << none << none;
     QTest::newRow("an empty data file name") << "Setup" << QStringList{"--quiet", "--data-file", ""} << 1 << none << none;
     QTest::newRow("a data file option without its value") << "Setup" << QStringList{"-s", "--data-file"} << 1 << none
                                                           << none;
@@ -232,6 +234,7 @@ void QuietRunsTest::headlessRuns()
         }
     } else if (program == QLatin1String("sudo")) {
         environment = E2e::runEnvironment(run);
+        environment.remove("XDG_RUNTIME_DIR"); // as sudo leaves it: Qt's complaint is not ours to print
         environment.insert("SUDO_UID", "65534");
         environment.insert("SUDO_GID", "65534");
     } else if (program == QLatin1String("latin1")) {
@@ -252,12 +255,13 @@ void QuietRunsTest::headlessRuns()
     }
     for (QString &argument : arguments) {
         if (argument.size() > 2 && argument.startsWith('@') && argument.endsWith('@') && argument != "@PAYLOAD@"
-            && argument != "@CORRUPT@" && argument != "@DEST@")
+            && argument != "@CORRUPT@" && argument != "@DEST@" && argument != "@MISSING@")
             argument = hostilePayload(argument, run);
     }
     arguments.replaceInStrings("@PAYLOAD@", fixture.archive);
     arguments.replaceInStrings("@CORRUPT@", fixture.release + "/libQtCore.so.4"); // not an archive
     arguments.replaceInStrings("@DEST@", destination);
+    arguments.replaceInStrings("@MISSING@", run + "/no-such.pkg");
     const E2e::Pairs roots = {{"dest", destination}, {"etc", run + "/etc"}, {"home", run + "/home"},
                               {"share", run + "/share"}, {"xdg", run + "/xdg"}};
     const QStringList before = E2e::manifest(roots);

@@ -19,6 +19,7 @@
 #include "wizard/pages/CustomItem.h"
 #include "wizard/pages/CustomSetupImages.h"
 #include "wizard/pages/InstallCheckBoxDialog.h"
+#include "wizard/pages/InstallChooseDestinationDialog.h"
 #include "wizard/pages/InstallConfigurationDialog.h"
 #include "wizard/pages/InstallConfigurationItemCheckBox.h"
 #include "wizard/pages/InstallCustomSetupDialog.h"
@@ -39,8 +40,8 @@ namespace {
 // "Manual" (3); e: the variable item "Home"; f: "Broken", which fails. Upper case: E an
 // earlier installation's record in the destination, L the product's licence, P the
 // product's own tree. Script: start, next, back, cancel, close (the window), help, accept /
-// decline, minimal / typical / full / custom, yes / no (the coming questions' answers),
-// show:ID, toggle:ITEM (option pages), menu:ITEM:CHOICE (custom setup).
+// decline, minimal / typical / full / custom, yes / no / ok (the coming questions' answers),
+// show:ID, toggle:ITEM (option pages), menu:ITEM:CHOICE (custom setup), dest:FOLDER.
 struct FlowRow
 {
     const char *tag, *arguments, *shape, *script, *transcript;
@@ -53,6 +54,8 @@ const std::vector<FlowRow> pageFlowRows = {
      "start next accept next help back next back back next next next next next",
      "1 20 3 19 3 7 3 20 3 7 11 16 +Core +Extra 17 quit:1 record"},
     {"licence declined ends on the failed page", "Setup", "L", "start next decline next next", "1 20 18 quit:0"},
+    {"a relative destination is refused and the page stays for another", "Setup", "",
+     "start next dest:relative ok next", "1 3 ?OK"},
     {"typical items bring the setup type page, Custom the custom setup", "Setup", "t",
      "start next next custom next next next next", "1 3 8 9 11 16 +Core +Typical 17 quit:1 record"},
     {"environment variables page before the components", "Setup", "eo",
@@ -344,8 +347,11 @@ void perform(const QString &token, ObservedApplication &application, ClassicInst
         wizard->close();
     else if (token == "help")
         application.onHelpClicked(page);
-    else if (token == "yes" || token == "no")
-        run.answers << (token == "yes" ? InstallCheckMessageBox::Yes : InstallCheckMessageBox::No);
+    else if (token == "yes" || token == "no" || token == "ok")
+        run.answers << (token == "yes" ? InstallCheckMessageBox::Yes : token == "no" ? InstallCheckMessageBox::No
+                                                                                      : InstallCheckMessageBox::Ok);
+    else if (part[0] == "dest")
+        qobject_cast<InstallChooseDestinationDialog *>(page)->folderEdit()->setText(part.value(1));
     else if (licence && (token == "accept" || token == "decline"))
         (token == "accept" ? licence->acceptButton() : licence->declineButton())->click();
     else if (types && setupTypes.contains(token))
