@@ -167,6 +167,9 @@ void SecurityRunsTest::rootRuns()
         const QString userSettings = run + "/userxdg";
         QVERIFY(link(victim + "/keep.txt", userSettings + "/Corvane/" + product + ".conf") && chownTree(userSettings, user));
         environment.insert("XDG_CONFIG_DIRS", userSettings);
+        // And one at the machine's own settings file, which is replaced, not followed.
+        prefix += QString(" && mkdir -p /etc/xdg/Corvane && ln -s '%1/keep.txt' '/etc/xdg/Corvane/%2.conf'")
+                      .arg(victim, product);
     } else if (trap == "user mode") {
         QVERIFY(link(victim, home + "/data/applications"));
         environment.insert("XDG_DATA_HOME", home + "/data > " + victim + "/keep.txt");
