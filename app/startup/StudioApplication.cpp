@@ -28,22 +28,6 @@ bool isOwnFolder(const QByteArray &path)
            && status.st_uid == ::getuid() && (status.st_mode & 022) == 0;
 }
 
-bool isOwnFile(const QByteArray &path)
-{
-    struct stat status{};
-    return ::lstat(path.constData(), &status) == 0 && S_ISREG(status.st_mode)
-           && status.st_uid == ::getuid();
-}
-
-// Whatever stands at `path` that is not ours is moved out of the way, never obeyed.
-void moveAside(const QByteArray &path)
-{
-    if (::unlink(path.constData()) == 0 || ::rmdir(path.constData()) == 0)
-        return;
-    const QByteArray aside = path + ".moved-aside-" + QByteArray::number(qint64(::getpid()));
-    ::rename(path.constData(), aside.constData());
-}
-
 // A folder of this user's alone at `path`, made 0700; anything else found there first
 // (another user's folder, a link, a file) is moved aside.
 bool makePrivateFolder(const QByteArray &path)
@@ -114,8 +98,6 @@ StudioApplication::StudioApplication(const QString &id, int &argc, char **argv)
         m_socketName = QString::fromLatin1(
             QCryptographicHash::hash(QFile::encodeName(m_socketName), QCryptographicHash::Sha1).toHex());
     }
-    // An installer may run for hours: only a lock whose process has gone is stale.
-    m_lock.setStaleLockTime(0);
     becomeFirstInstance();
 }
 
@@ -131,28 +113,21 @@ void StudioApplication::releaseInstance()
         if (!m_abstractSocket)
             QFile::remove(m_socketName);
     }
-    if (m_lock.isLocked())
-        m_lock.unlock();
+    m_lock.unlock();
 }
 
 bool StudioApplication::becomeFirstInstance()
 {
     if (m_lock.isLocked())
         return true;
-    // A lock that names no process (empty, unreadable) or that another user planted
-    // cannot be told from a stale one, and must not keep the installer from running.
-    qint64 pid = 0;
-    QString host;
-    QString application;
-    struct stat status{};
-    const QByteArray lockName = QFile::encodeName(m_lockPath);
-    if (::lstat(lockName.constData(), &status) == 0
-        && (!isOwnFile(lockName) || !m_lock.getLockInfo(&pid, &host, &application)))
-        moveAside(lockName);
-    if (!m_lock.tryLock(0)) {
-        // Only a lock held by another process means another instance; a folder we
-        // cannot write must not keep the installer from starting.
-        return m_lock.error() != QLockFile::LockFailedError;
+    switch (m_lock.tryLock()) {
+    case InstanceLock::HeldElsewhere:
+        return false;
+    case InstanceLock::Unavailable:
+        // A folder we cannot write must not keep the installer from starting.
+        return true;
+    case InstanceLock::Taken:
+        break;
     }
     acceptConnections();
     return true;

@@ -1,8 +1,9 @@
 #pragma once
 
 #include <QApplication>
-#include <QLockFile>
 #include <QString>
+
+#include "app/startup/InstanceLock.h"
 
 class QLocalServer;
 class QLocalSocket;
@@ -39,6 +40,6 @@ private:
     QString m_lockPath;
     QString m_socketName;
     bool m_abstractSocket = false;
-    QLockFile m_lock;
+    InstanceLock m_lock;
     QLocalServer *m_server = nullptr;
 };

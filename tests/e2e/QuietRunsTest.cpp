@@ -22,6 +22,7 @@ private slots:
     void headlessRuns_data();
     void headlessRuns();
     void namesAsLongAsTheFileSystemTakes();
+    void eightStartedAtOnce();
 
 private:
     QString m_storeDestination; // the file store's installation, which a failure row needs
@@ -301,6 +302,32 @@ void QuietRunsTest::namesAsLongAsTheFileSystemTakes()
         for (const QString &name : names)
             QVERIFY2(QFileInfo(destination + '/' + name).isFile(), qPrintable(destination + ": " + name.left(8)));
     }
+}
+
+// Released at the same instant into one destination: the lock lets exactly one through.
+void QuietRunsTest::eightStartedAtOnce()
+{
+    const QString run = E2e::newRunFolder("eight at once");
+    const QString destination = run + E2e::defaultDestination.mid(10); // the same last name: the program folder's
+    const char script[] =
+        "for i in 1 2 3 4 5 6 7 8; do\n"
+        "  ( while [ ! -e \"$R/go\" ]; do :; done\n"
+        "    \"$@\" 2> \"$R/errors$i\"; echo $? > \"$R/status$i\" ) &\n"
+        "done\n"
+        "sleep 1; touch \"$R/go\"; wait\n";
+    const auto [status, errors] = E2e::runIsolated(
+        run, {"sh", "-c", script, "sh", E2e::fixture().release + "/Setup", "--quiet", "--accept-license", "--data-file",
+              E2e::fixture().archive, "--destination", destination});
+    QVERIFY2(status == 0, qPrintable(errors));
+    QStringList outcomes;
+    for (int i = 1; i <= 8; ++i)
+        outcomes << QString::fromUtf8(E2e::readFile(run + "/status" + QString::number(i)).trimmed() + ' '
+                                      + E2e::readFile(run + "/errors" + QString::number(i)).trimmed());
+    outcomes.sort();
+    QCOMPARE(outcomes, QStringList{"0 "} + QStringList(7, "1 Another installer of Corvane Fenwick Studio for RISC-V "
+                                                          "4.52a is running."));
+    const QStringList installed = E2e::installedManifest(run, destination, E2e::fixture().release);
+    QCOMPARE(installed, E2e::goldenManifest());
 }
 
 STUDIO_TEST_CLASS(QuietRunsTest)
