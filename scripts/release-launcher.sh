@@ -100,11 +100,53 @@ tail -c +$((launcher_size + 1)) "$self" | head -c "$folder_size" | tar --no-same
     fail "cannot unpack the installer into $unpacked"
 still_own "$unpacked" || fail "the unpacked installer in $unpacked was changed by someone else; nothing was run"
 
+# Setup runs from the unpacked folder, where copy-files mode finds the installer's own
+# files; folder and file names the caller gave relative to their own folder are made
+# absolute first. A --data-file of the caller's replaces the payload inside this file.
+caller=$(pwd)
+absolute() {
+    case $1 in
+        /*|'') printf '%s' "$1" ;;
+        *) printf '%s/%s' "$caller" "$1" ;;
+    esac
+}
+own_payload=yes
+offset_given=
+left=$#
+while [ "$left" -gt 0 ]; do
+    argument=$1
+    shift
+    left=$((left - 1))
+    case $argument in
+        --copy-files-to|--destination|--data-file|--data-offset|--set)
+            [ "$argument" = --data-file ] && own_payload=
+            [ "$argument" = --data-offset ] && offset_given=yes
+            if [ "$left" -gt 0 ]; then
+                value=$1
+                shift
+                left=$((left - 1))
+                case $argument in
+                    --data-offset|--set) ;;
+                    *) value=$(absolute "$value") ;;
+                esac
+                set -- "$@" "$argument" "$value"
+            else
+                set -- "$@" "$argument"
+            fi
+            ;;
+        *) set -- "$@" "$argument" ;;
+    esac
+done
+if [ -n "$own_payload" ]; then
+    [ -z "$offset_given" ] || fail "--data-offset goes with a --data-file of your own; the payload inside this file needs neither"
+    set -- --data-file "$self" --data-offset "$payload_offset" "$@"
+fi
+
 # Setup runs in the background so that a signal reaches the traps above at once;
 # standard input goes along explicitly, since a background command would get /dev/null
 # (a closed one becomes /dev/null: a failed redirection of exec would end the launcher).
 { command exec 3<&0; } 2>/dev/null || exec 3</dev/null
-"$unpacked/Setup" --data-file "$self" --data-offset "$payload_offset" "$@" <&3 3<&- &
+(cd "$unpacked" && exec ./Setup "$@") <&3 3<&- &
 child=$!
 wait "$child"
 status=$?

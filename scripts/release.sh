@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
 # Makes a release that runs on machines without Qt 6:
 #
-#   scripts/release.sh PAYLOAD_FOLDER OUT_FOLDER [INSTALLER_FILES_FOLDER]
+#   scripts/release.sh PAYLOAD_FOLDER OUT_FOLDER INSTALLER_FILES_FOLDER
 #
 # writes OUT_FOLDER/corvane-fenwick-studio-4.52a/ (Setup, the installer's own files, the
 # payload archive and runtime/, the libraries and plug-ins Setup runs on) and
 # OUT_FOLDER/corvane-fenwick-studio-4.52a.run (a shell launcher, that folder as a tar.gz
 # and the payload archive, in one file). INSTALLER_FILES_FOLDER holds the libraries the
-# installer copies into the installation beside its uninstall program; without it, the
-# missing ones are named and left out.
+# installer copies into the installation beside its uninstall program; a release without
+# every one of them could not install, so the script then stops and names them
+# (demo/installer-files holds stand-ins for trying it out).
 #
 # Setup and pkgarchive are built in Release mode in build-release/ (RELEASE_BUILD_DIR
 # chooses another folder); STUDIO_RELEASE_BINARIES=FOLDER takes them ready-built from
@@ -20,7 +21,7 @@ name=corvane-fenwick-studio-4.52a
 root=$(cd "$(dirname "$0")/.." && pwd)
 
 fail() { echo "release: $*" >&2; exit 1; }
-[ $# -ge 2 ] && [ $# -le 3 ] || fail "usage: scripts/release.sh PAYLOAD_FOLDER OUT_FOLDER [INSTALLER_FILES_FOLDER]"
+[ $# -ge 2 ] && [ $# -le 3 ] || fail "usage: scripts/release.sh PAYLOAD_FOLDER OUT_FOLDER INSTALLER_FILES_FOLDER"
 payload_folder=$1
 out=$2
 installer_files=${3:-}
@@ -79,8 +80,9 @@ while read -r library; do
 done < <(sed -n 's|.*"\$(SrcDir)/\(lib[^"]*\)".*|\1|p' \
              "$root/configuration/product/InstallStandardInstallerConfigurationList.cpp")
 if [ ${#missing[@]} -gt 0 ]; then
-    echo "warning: the installer's own files are missing (the installation will lack them):" >&2
+    echo "release: the installer's own files are missing${installer_files:+ in $installer_files}; every installation from such a release would fail:" >&2
     printf '  %s\n' "${missing[@]}" >&2
+    exit 1
 fi
 
 # ldd lists every library the programs load, directly or not; the bundled ones are

@@ -3,6 +3,7 @@
 #include "app/application/InstallCommandLine.h"
 #include "app/application/RootFolderGuard.h"
 #include "app/core/InstallException.h"
+#include "app/core/ProcessEnd.h"
 #include "app/core/InstallShutdownException.h"
 #include "app/core/InstallUserCancelException.h"
 #include "app/core/VariableTable.h"
@@ -45,15 +46,6 @@ namespace {
 
 bool rootRequiredFlag = false;
 
-// Errors of the command line and of the root check end the process before anything
-// was shown or written.
-[[noreturn]] void endProcess(int status)
-{
-    std::fflush(stdout);
-    std::fflush(stderr);
-    _exit(status);
-}
-
 QString byMode(InstallApplication::Mode mode, const char *install, const char *modify,
                const char *repair, const char *remove, const char *upgrade)
 {
@@ -93,15 +85,17 @@ InstallStandardInstallerApplication::InstallStandardInstallerApplication(
     : InstallApplication(mainWindow, wizard, configurationList)
 {
     const InstallCommandLine commandLine(arguments);
+    // Errors of the command line and of the root check end the process before anything
+    // was shown or written.
     if (!commandLine.isValid()) {
         reportError(commandLine.error());
-        endProcess(1);
+        ProcessEnd::now(1);
     }
     applyCommandLine(commandLine);
     if (isRootRequired() && !Platform::isAdministrator()) {
         reportError(QStringLiteral("The installer must be run as root.\n"
                                    "To install for yourself only, run it with --user-mode-install"));
-        endProcess(1);
+        ProcessEnd::now(1);
     }
 
     setMode(Typical);
@@ -134,7 +128,7 @@ void InstallStandardInstallerApplication::applyCommandLine(const InstallCommandL
     // hand the result to whoever controls those folders.
     if (commandLine.userModeInstall() && Platform::isAdministrator()) {
         reportError(QStringLiteral("--user-mode-install installs for the user who runs it; run it without sudo"));
-        endProcess(1);
+        ProcessEnd::now(1);
     }
     const bool userMode = commandLine.userModeInstall() || isOwnUninstaller(commandLine);
     setRunFlags(commandLine.runFlags() | (userMode ? UserModeInstall : 0));

@@ -2,7 +2,9 @@
 
 #include "app/application/InstallApplication.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSettings>
 #include <QStringList>
 
@@ -54,6 +56,15 @@ InstallSettings::~InstallSettings()
 {
     // Write pending changes now: the next operation opens the store afresh.
     m_settings->sync();
+    // A removal takes the last values away: nothing of the product's stays behind, not
+    // even an empty file or its folder.
+    if (m_settings->allKeys().isEmpty() && m_settings->status() == QSettings::NoError) {
+        const QFileInfo file(m_settings->fileName());
+        if (file.isFile() && !file.isSymLink() && file.size() == 0) {
+            QFile::remove(file.filePath());
+            QDir().rmdir(file.path());
+        }
+    }
 }
 
 QString InstallSettings::organisation(const QString &key)

@@ -3,6 +3,7 @@
 #include "app/application/InstallCommandLine.h"
 #include "app/application/QuillonInstallerApplication.h"
 #include "app/core/InstallException.h"
+#include "app/core/ProcessEnd.h"
 #include "app/core/ProductIdentity.h"
 #include "app/core/VariableTable.h"
 #include "app/queries/UserQueries.h"
@@ -18,11 +19,13 @@
 #include "wizard/frame/UnattendedRun.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QFont>
 #include <cstdio>
 #include <new>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -50,11 +53,20 @@ bool hasDisplay()
            || qEnvironmentVariableIsSet("QT_QPA_PLATFORM");
 }
 
-[[noreturn]] void endProcess(int status)
+
+// Without XDG_RUNTIME_DIR (under sudo, say) Qt makes itself a runtime folder in the
+// temporary folder; one it made for this run goes when the run ends.
+void forgetQtRuntimeFolder()
 {
-    std::fflush(stdout);
-    std::fflush(stderr);
-    _exit(status);
+    if (qEnvironmentVariableIsSet("XDG_RUNTIME_DIR"))
+        return;
+    const passwd *user = ::getpwuid(::geteuid());
+    if (!user || !user->pw_name)
+        return;
+    const QByteArray folder = QFile::encodeName(QDir::tempPath()) + "/runtime-" + user->pw_name;
+    if (QFileInfo::exists(QFile::decodeName(folder)))
+        return;
+    ProcessEnd::atEnd([folder] { ::rmdir(folder.constData()); });
 }
 
 QString singleInstanceKey()
@@ -120,6 +132,7 @@ int runInstaller(int argc, char **argv)
     if (unattended)
         qputenv("QT_QPA_PLATFORM", "offscreen");
 
+    forgetQtRuntimeFolder();
     QGuiApplication::setDesktopSettingsAware(false);
     const mode_t previousMask = ::umask(022);
 
@@ -135,7 +148,7 @@ int runInstaller(int argc, char **argv)
             application.sendMessage(QString(), 5000);
         }
         ::umask(previousMask);
-        endProcess(quiet ? 1 : 0);
+        ProcessEnd::now(quiet ? 1 : 0);
     }
     // The platform plug-in is loaded by now; nothing else is taken from outside.
     QCoreApplication::setLibraryPaths({});
@@ -149,6 +162,5 @@ int runInstaller(int argc, char **argv)
     const int result = runApplication(unattended);
     ownership.repair();
     ::umask(previousMask);
-    application.releaseInstance();
-    endProcess(result == 1 ? 0 : 1);
+    ProcessEnd::now(result == 1 ? 0 : 1);
 }

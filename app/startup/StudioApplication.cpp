@@ -1,5 +1,6 @@
 #include "app/startup/StudioApplication.h"
 
+#include "app/core/ProcessEnd.h"
 #include "media/platform/Environment.h"
 
 #include <QCryptographicHash>
@@ -64,11 +65,11 @@ QString lockFolder()
 
 // The lock and socket names without their endings, keyed by the product and the real
 // user, so that two users never block each other.
-QString instanceBase(const QString &id)
+QString instanceBase(const QString &folder, const QString &id)
 {
     const QByteArray keyed = id.toUtf8() + '\n' + QByteArray::number(static_cast<qulonglong>(::getuid()));
     const QByteArray key = QCryptographicHash::hash(keyed, QCryptographicHash::Sha1).toHex().left(24);
-    return lockFolder() + QStringLiteral("/studio-") + QString::fromLatin1(key);
+    return folder + QStringLiteral("/studio-") + QString::fromLatin1(key);
 }
 
 bool fitsSocketAddress(const QString &path)
@@ -87,10 +88,12 @@ QByteArray framed(const QString &message)
 } // namespace
 
 StudioApplication::StudioApplication(const QString &id, int &argc, char **argv)
-    : QApplication(argc, argv), m_id(id), m_lockPath(instanceBase(id) + QStringLiteral(".lock")),
-      m_lock(m_lockPath)
+    : QApplication(argc, argv), m_id(id), m_lockFolder(lockFolder()),
+      m_lockPath(instanceBase(m_lockFolder, id) + QStringLiteral(".lock")), m_lock(m_lockPath)
 {
-    m_socketName = instanceBase(id) + QStringLiteral(".socket");
+    // However the process ends, the lock and the socket go with it.
+    ProcessEnd::atEnd([this] { releaseInstance(); });
+    m_socketName = instanceBase(m_lockFolder, id) + QStringLiteral(".socket");
     if (!fitsSocketAddress(m_socketName)) {
         // A deep private temporary folder does not fit a socket address; a name in the
         // abstract namespace derived from the whole path keeps the instances apart.
@@ -113,7 +116,11 @@ void StudioApplication::releaseInstance()
         if (!m_abstractSocket)
             QFile::remove(m_socketName);
     }
+    const bool held = m_lock.isLocked();
     m_lock.unlock();
+    // The private folder in the temporary folder goes too once nothing is left in it.
+    if (held && m_lockFolder.startsWith(Platform::temporaryFolder() + QLatin1Char('/')))
+        ::rmdir(QFile::encodeName(m_lockFolder).constData());
 }
 
 bool StudioApplication::becomeFirstInstance()

@@ -37,6 +37,7 @@ private:
     void readMessage(QLocalSocket *socket);
 
     QString m_id;
+    QString m_lockFolder;
     QString m_lockPath;
     QString m_socketName;
     bool m_abstractSocket = false;

@@ -55,15 +55,18 @@ void InstallFilesConfigurationItem::doInstall()
     emitTotalSteps(m_entryCount);
     if (m_entryCount < 1)
         return;
+    // Folders first: whichever file fails after them, an uninstall copy already in place
+    // has the runtime it starts on, so a half installation can still be removed.
+    for (int index = 0; index < m_entryCount; ++index) {
+        const Entry &entry = m_table[index];
+        if ((entry.flags & OptionalFolder) && !(entry.flags & NotInstalled))
+            copyFolder(expandedText(entry.source), expandedText(entry.destination));
+    }
     for (int index = 0; index < m_entryCount; ++index) {
         emit progress(index);
         const Entry &entry = m_table[index];
-        if (entry.flags & NotInstalled)
+        if (entry.flags & (NotInstalled | OptionalFolder))
             continue;
-        if (entry.flags & OptionalFolder) {
-            copyFolder(expandedText(entry.source), expandedText(entry.destination));
-            continue;
-        }
         const QString source = locateFile(QString::fromUtf8(entry.source));
         const QString destination = expandedText(entry.destination);
         const FileName sourceFile(source);
