@@ -7,6 +7,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
+
 InstallFileRemovalConfigurationItem::InstallFileRemovalConfigurationItem(
         InstallConfigurationItem *parent, const QString &name, const QString &description,
         int level, bool visible)
@@ -39,4 +41,13 @@ void InstallFileRemovalConfigurationItem::doUninstall()
     folders.cleanUp(true);
 }
 
-void InstallFileRemovalConfigurationItem::doCheckInstalled() {}
+// A file of the list found on disk counts as installed, whatever the record says: an
+// installation that failed before this item still gets its record and the product's
+// later files removed with it, so that nothing of it stays behind.
+void InstallFileRemovalConfigurationItem::doCheckInstalled()
+{
+    const bool anyPresent = std::any_of(m_paths.cbegin(), m_paths.cend(),
+                                        [](const QString &path) { return QFileInfo::exists(expand(path)); });
+    if (anyPresent)
+        setInstalled(fullyInstalled, false);
+}

@@ -21,6 +21,9 @@ private slots:
     void wizardShowsItsFirstPageUntilStopped();
     void launcherRuns_data();
     void launcherRuns();
+    void launcherPassesPathsAndPayloads();
+    void uninstallAfterAFailedInstallation();
+    void scriptRefusesAReleaseThatCannotInstall();
 
 private:
     // The command run in the sandbox of a fresh run folder, with the bundled libraries
@@ -216,6 +219,56 @@ void ReleaseRunsTest::launcherRuns()
     QCOMPARE(actualStatus, status);
     QCOMPARE(unpackedFolders(run), QStringList());
     QCOMPARE(E2e::writtenFiles({}, E2e::manifest({{"share", run + "/share"}, {"etc", run + "/etc"}})), QStringList());
+}
+
+// From a folder of the user's: relative names are the user's, the installer's own files
+// still reach DIR/bin, and a payload of the user's replaces the one inside the file.
+void ReleaseRunsTest::launcherPassesPathsAndPayloads()
+{
+    const QString run = E2e::newRunFolder("release paths");
+    QVERIFY(QDir().mkpath(run + "/work/other") && QFile(run + "/work/other/only-here.txt").open(QIODevice::WriteOnly));
+    QCOMPARE(QProcess::execute(PKGARCHIVE_BINARY, {"create", run + "/work/other.pkg", run + "/work/other"}), 0);
+    const char script[] = "cd work && $HIDE sh \"$1\" --copy-files-to copied --accept-license --hide-progress "
+                          "&& $HIDE sh \"$1\" --copy-files-to theirs --data-file other.pkg --accept-license --hide-progress "
+                          "&& ! $HIDE sh \"$1\" --quiet --data-offset 10";
+    const auto [status, errors] = runWithoutSystemQt(run, {"sh", "-c", script, "sh", m_runFile});
+    QVERIFY2(status == 0, qPrintable(errors));
+    QCOMPARE(errors, releaseName + ".run: --data-offset goes with a --data-file of your own; the payload inside this "
+                                   "file needs neither\n");
+    for (const char *file : {"bin/Setup", "bin/libQtCore.so.4", "gcc/README.txt"})
+        QVERIFY2(QFileInfo(run + "/work/copied/" + file).isFile(), file);
+    QCOMPARE(relativeEntries(run + "/work/theirs").filter(QRegularExpression("^[^/]+$")), (QStringList{"bin", "only-here.txt"}));
+}
+
+// An installation that fails after the installer's own files still leaves an uninstall
+// that starts on a machine without Qt 6 and removes what was installed.
+void ReleaseRunsTest::uninstallAfterAFailedInstallation()
+{
+    const QString run = E2e::newRunFolder("release failed install");
+    const QString destination = run + "/dest";
+    // A folder where the installer's last library goes fails its own files' item.
+    QVERIFY(QDir().mkpath(destination + "/bin/libQtXml.so.4/in-the-way"));
+    const char script[] = "! $HIDE sh \"$1\" --quiet --accept-license --destination \"$2\" 2>/dev/null "
+                          "&& rm -r \"$2/bin/libQtXml.so.4\" && $HIDE \"$2/bin/uninstall\" --quiet";
+    const auto [status, errors] = runWithoutSystemQt(run, {"sh", "-c", script, "sh", m_runFile, destination});
+    QVERIFY2(status == 0, qPrintable(errors));
+    QVERIFY2(!QFileInfo::exists(destination), qPrintable(relativeEntries(destination).join(' ')));
+}
+
+void ReleaseRunsTest::scriptRefusesAReleaseThatCannotInstall()
+{
+    QProcess script;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("STUDIO_RELEASE_BINARIES", QFileInfo(SETUP_BINARY).path());
+    script.setProcessEnvironment(environment);
+    script.start("bash", {STUDIO_SOURCE_DIR "/scripts/release.sh", E2e::fixture().payload, Sandbox::root() + "/no-release"});
+    QVERIFY(script.waitForFinished(300000));
+    const QString errors = QString::fromUtf8(script.readAllStandardError());
+    QCOMPARE(script.exitCode(), 1);
+    QVERIFY2(errors.contains("release: the installer's own files are missing; every installation from such a release "
+                             "would fail:\n  libQt3Support.so.4\n  libQtCore.so.4\n"),
+             qPrintable(errors));
+    QVERIFY(!QFileInfo::exists(Sandbox::root() + "/no-release/" + releaseName + ".run"));
 }
 
 STUDIO_TEST_CLASS(ReleaseRunsTest)
