@@ -81,6 +81,7 @@ void SecurityRunsTest::rootRuns_data()
     QTest::newRow("a record naming files outside the installation") << "record climbs" << 1 << true;
     QTest::newRow("a record naming another destination") << "record elsewhere" << 1 << true;
     QTest::newRow("a record planted in a user's folder under /tmp") << "planted record" << 1 << true;
+    QTest::newRow("a user's link on the way to the destination") << "user link" << 1 << true;
     QTest::newRow("a group-writable installation with bin swapped for a link") << "group writable" << 1 << true;
     QTest::newRow("a component folder swapped for a link to a system folder") << "component link" << 0 << false;
     QTest::newRow("bin is a link on a fresh install") << "bin link" << 1 << false;
@@ -146,6 +147,13 @@ void SecurityRunsTest::rootRuns()
         QVERIFY(writeFile(sticky + "/dest/bin/IConf.xml", "<!DOCTYPE Install><configuration dest_dir=\"" + victim.toUtf8()
                                                             + "\"/>")
                 && chownTree(sticky + "/dest", user));
+    } else if (trap == "user link") {
+        // Root's folder, reached through a link the user may point elsewhere at any time.
+        const QString sticky = run + "/sticky";
+        QVERIFY(QDir().mkpath(sticky) && ::chmod(QFile::encodeName(sticky).constData(), 01777) == 0);
+        QVERIFY(QDir().mkpath(run + "/roots") && link(run + "/roots", sticky + "/link")
+                && ::lchown(QFile::encodeName(sticky + "/link").constData(), user, user) == 0);
+        arguments.last() = sticky + "/link/dest";
     } else if (trap == "group writable") {
         QVERIFY(installFirst());
         QVERIFY(::chmod(QFile::encodeName(destination).constData(), 0775) == 0);
