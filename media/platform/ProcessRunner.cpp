@@ -131,19 +131,20 @@ bool connectStream(int descriptor, int stream)
     ::_exit(childExecFailed);
 }
 
+std::vector<QByteArray> encodedNames(const QStringList &texts)
+{
+    std::vector<QByteArray> encoded;
+    for (const QString &text : texts)
+        encoded.push_back(QFile::encodeName(text));
+    return encoded;
+}
+
 // Arguments as the child's argv, prepared before fork: after it only plain system calls
 // are safe.
 class EncodedList
 {
 public:
-    explicit EncodedList(const QStringList &texts)
-    {
-        for (const QString &text : texts)
-            m_encoded.push_back(QFile::encodeName(text));
-        for (QByteArray &encoded : m_encoded)
-            m_pointers.push_back(encoded.data());
-        m_pointers.push_back(nullptr);
-    }
+    explicit EncodedList(const QStringList &texts) : EncodedList(encodedNames(texts)) {}
     explicit EncodedList(std::vector<QByteArray> encoded) : m_encoded(std::move(encoded))
     {
         for (QByteArray &entry : m_encoded)
