@@ -69,8 +69,15 @@ wizard_demo() {
   echo
   echo "Starting the installer wizard; it installs into $sandbox/destination"
   local status=0
-  (cd "$sandbox/release" && in_sandbox "$sandbox" ./Setup --user-mode-install \
+  # Root installs as root would (into the sandbox's overlays); anyone else for themselves.
+  local mode=--user-mode-install
+  [ "$(id -u)" -ne 0 ] || mode=--no-upgrade
+  (cd "$sandbox/release" && in_sandbox "$sandbox" ./Setup "$mode" \
      --destination "$sandbox/destination" --data-file "$payload") || status=$?
+  if [ "$status" -eq 125 ]; then
+    echo "The sandbox could not be set up (see above); Setup did not run."
+    return 1
+  fi
   echo "The installer ended with status $status (0: installed and closed with Finish)."
   echo "What it wrote is below $sandbox (share/ and etc/ hold what went to /usr/share and /etc)."
 }
@@ -85,6 +92,10 @@ quiet_demo() {
   local status=0
   (cd "$sandbox/release" && unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM &&
      in_sandbox "$sandbox" ./Setup --quiet --accept-license --data-file "$payload") || status=$?
+  if [ "$status" -eq 125 ]; then
+    echo "The sandbox could not be set up (see above); Setup did not run."
+    return 1
+  fi
   echo "Setup ended with status $status"
   [ "$status" -eq 0 ] || return "$status"
 
@@ -99,15 +110,16 @@ quiet_demo() {
   done
   echo
   echo "== MIME packages and icons below /usr/share"
-  (cd "$sandbox/share" && find mime icons -type f | sort)
+  (cd "$sandbox/share" && find mime/packages icons -type f ! -name icon-theme.cache | sort)
+  echo "(and $(cd "$sandbox/share" && find mime icons -type f ! -path 'mime/packages/*' \( -path 'mime/*' -o -name icon-theme.cache \) | wc -l) files of the MIME database and icon cache the refresh tools wrote anew)"
   show_file "MIME package application-x-corvane-fwproject.xml" \
     "$sandbox/share/mime/packages/application-x-corvane-fwproject.xml"
   echo
   echo "== Below /etc"
   (cd "$sandbox/etc" && find . -type f | sort)
   local settings
-  for settings in "$sandbox"/xdg/*/*.conf; do
-    show_file "Settings file ${settings#"$sandbox/xdg/"}" "$settings"
+  for settings in "$sandbox"/etc/xdg/*/*.conf; do
+    show_file "Settings file /etc/${settings#"$sandbox/etc/"}" "$settings"
   done
   echo
   echo "Everything above lies in $sandbox; the machine's own folders were not changed."

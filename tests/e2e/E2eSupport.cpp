@@ -156,7 +156,8 @@ QPair<int, QString> runIsolated(const QString &runFolder, const QStringList &com
     environment.insert("R", runFolder);
     process.setProcessEnvironment(environment);
     process.setWorkingDirectory(runFolder);
-    process.start("unshare", QStringList{"-m", "--propagation", "private", "sh", "-c", isolatedScript, "sh"} + command);
+    process.start("unshare", QStringList{"-m", "--propagation", environment.value("STUDIO_SANDBOX_PROPAGATION", "private"),
+                                         "sh", "-c", isolatedScript, "sh"} + command);
     if (background)
         return {};
     const bool ended = process.waitForFinished(120000); // else killed as process goes

@@ -20,7 +20,7 @@ for bundled in "$runtime"/*.so*; do
         [ -e "$hidden/upper/${present##*/}" ] || mknod "$hidden/upper/${present##*/}" c 0 0
     done
 done
-exec unshare -m --propagation private sh -c '
+exec unshare -m --propagation "${STUDIO_SANDBOX_PROPAGATION:-private}" sh -c '
     mount -t overlay overlay -o lowerdir="$1",upperdir="$2/upper",workdir="$2/work" "$1" || exit 1
     shift 2
     exec "$@"' sh "$libraries" "$hidden" "$@"
