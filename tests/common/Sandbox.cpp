@@ -8,9 +8,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
-#include <fcntl.h>
-#include <sched.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -43,62 +40,28 @@ void setPath(const char *name, const QString &path)
     ::setenv(name, QFile::encodeName(path).constData(), 1);
 }
 
-// In a chroot (and some containers) "/" is no mount point, and a mount namespace's
-// mounts cannot be made private: our overlays could show on the host. A user namespace
-// of its own (the identity map, so that root stays root and other users stay who they
-// are) turns every mount the new namespace copies into one that receives but never
-// passes anything on.
-bool rootIsMountPoint()
+// In a chroot (and some containers) "/" is no mount point, and a new mount namespace's
+// mounts cannot be made private (nor can a chroot make a user namespace). The mounts
+// then keep the propagation they have: safe only where none of them passes mounts on.
+struct RootMount
 {
+    bool isMountPoint = false;
+    bool anyShared = false;
+};
+
+RootMount rootMount()
+{
+    RootMount found;
     QFile table(QStringLiteral("/proc/self/mountinfo"));
-    if (!table.open(QIODevice::ReadOnly))
-        return true; // no /proc: let unshare say what it thinks
+    if (!table.open(QIODevice::ReadOnly)) {
+        found.isMountPoint = true; // no /proc: let unshare say what it thinks
+        return found;
+    }
     for (const QByteArray &line : table.readAll().split('\n')) {
-        if (line.split(' ').value(4) == "/")
-            return true;
+        found.isMountPoint = found.isMountPoint || line.split(' ').value(4) == "/";
+        found.anyShared = found.anyShared || line.left(line.indexOf(" - ")).contains(" shared:");
     }
-    return false;
-}
-
-bool writeMap(pid_t child, const char *kind)
-{
-    const QByteArray path = "/proc/" + QByteArray::number(child) + '/' + kind;
-    const char map[] = "0 0 4294967295\n";
-    const int descriptor = ::open(path.constData(), O_WRONLY | O_CLOEXEC);
-    const bool written = descriptor >= 0 && ::write(descriptor, map, sizeof map - 1) == ssize_t(sizeof map - 1);
-    if (descriptor >= 0)
-        ::close(descriptor);
-    return written;
-}
-
-// Forks a child in a new user and mount namespace that runs `arguments`; answers its pid.
-pid_t startInOwnUserNamespace(QList<char *> &arguments)
-{
-    int ready[2];
-    int go[2];
-    if (::pipe(ready) != 0 || ::pipe(go) != 0)
-        return -1;
-    const pid_t child = ::fork();
-    if (child == 0) {
-        char signal = 0;
-        if (::unshare(CLONE_NEWUSER | CLONE_NEWNS) != 0) {
-            std::perror("sandbox: cannot make a user and mount namespace");
-            ::_exit(127);
-        }
-        if (::write(ready[1], "r", 1) != 1 || ::read(go[0], &signal, 1) != 1 || signal != 'g')
-            ::_exit(127);
-        ::execvp(arguments.first(), arguments.data());
-        std::perror("sandbox: cannot start the shell");
-        ::_exit(127);
-    }
-    char signal = 0;
-    const bool mapped = child > 0 && ::read(ready[0], &signal, 1) == 1 && writeMap(child, "uid_map")
-                        && writeMap(child, "gid_map");
-    if (child > 0 && ::write(go[1], mapped ? "g" : "x", 1) != 1)
-        std::perror("sandbox: cannot start the child");
-    for (const int descriptor : {ready[0], ready[1], go[0], go[1]})
-        ::close(descriptor);
-    return child;
+    return found;
 }
 
 int waitFor(pid_t child)
@@ -159,20 +122,20 @@ int run(int argc, char **argv)
     ::unsetenv("TMP");
     ::unsetenv("TEMP");
 
-    const bool ownUserNamespace = !rootIsMountPoint();
-    if (ownUserNamespace && ::getuid() != 0) {
-        std::fprintf(stderr, "sandbox: '/' is no mount point here (a chroot?); only root can set up the sandbox\n");
+    const RootMount mounts = rootMount();
+    if (!mounts.isMountPoint && (mounts.anyShared || ::getuid() != 0)) {
+        std::fprintf(stderr, "sandbox: '/' is no mount point here (a chroot?) and %s; make the folder a mount point "
+                             "first (mount --bind DIR DIR) and chroot into it again\n",
+                     ::getuid() != 0 ? "only root could set the sandbox up" : "its mounts pass new mounts on");
         QDir(sandboxRoot).removeRecursively();
         return 1;
     }
-    // Nested namespaces inside it keep the propagation they get: there is nothing to pass on.
-    setPath("STUDIO_SANDBOX_PROPAGATION", ownUserNamespace ? QStringLiteral("unchanged") : QStringLiteral("private"));
-    QList<QByteArray> arguments;
-    if (!ownUserNamespace) {
-        arguments = {"unshare", "-m", "--propagation", "private"};
-        if (::getuid() != 0)
-            arguments.insert(1, "-r"); // a user namespace lets a normal user mount overlays
-    }
+    const QByteArray propagation = mounts.isMountPoint ? "private" : "unchanged";
+    // Nested namespaces inside it take the same.
+    setPath("STUDIO_SANDBOX_PROPAGATION", QString::fromLatin1(propagation));
+    QList<QByteArray> arguments = {"unshare", "-m", "--propagation", propagation};
+    if (::getuid() != 0)
+        arguments.insert(1, "-r"); // a user namespace lets a normal user mount overlays
     arguments << "sh" << "-c" << mountScript << "sh";
     // The program itself by its real path, so that the shell finds it wherever it runs.
     const QString self = QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget();
@@ -186,7 +149,7 @@ int run(int argc, char **argv)
 
     std::fflush(stdout);
     std::fflush(stderr);
-    const pid_t child = ownUserNamespace ? startInOwnUserNamespace(pointers) : ::fork();
+    const pid_t child = ::fork();
     if (child < 0) {
         std::perror("sandbox: fork");
         QDir(sandboxRoot).removeRecursively();
