@@ -256,7 +256,21 @@ run_install_demo() {
                        --destination "$1"
 }
 
-contenders=(tar tar_gz tar_bz2 pkg_zlib pkg_bzip2 verify_zlib verify_bzip2 copy_zlib copy_bzip2 copy_bar)
+# A hundred thousand small files (MANY_FILES): the cost per member, and the memory a
+# large table of contents takes.
+many=${MANY_FILES:-100000}
+label[many_tar_gz]="tar -xzf, $many small files"
+no_tree[many_tar_gz]=1
+run_many_tar_gz() { measure tar -xzf "$work/many.tar.gz" -C "$1"; }
+label[many_pkg]="pkgarchive extract, $many small files"
+no_tree[many_pkg]=1
+run_many_pkg() { measure "$pkgarchive" extract "$work/many.pkg" "$1"; }
+label[many_copy]="Setup --copy-files-to, $many small files"
+no_tree[many_copy]=1
+run_many_copy() { copy_files "$work/many.pkg" "$1" --hide-progress; }
+
+contenders=(tar tar_gz tar_bz2 pkg_zlib pkg_bzip2 verify_zlib verify_bzip2 copy_zlib copy_bzip2 copy_bar
+            many_tar_gz many_pkg many_copy)
 sandboxed=(install sandbox_tar sandbox_tar_gz install_demo)
 
 # --- the figures ---------------------------------------------------------------------
@@ -344,8 +358,21 @@ bytes=$(du -sb "$work/src" | cut -f1)
 echo "Packing it ..."
 pack_payload "$work/src"
 rm -rf "$work/src"
+echo "Generating and packing $many small files ..."
+"$python" - "$work/many" "$many" <<'PY'
+import os, sys
+folder, count = sys.argv[1], int(sys.argv[2])
+for i in range(count):
+    sub = os.path.join(folder, "d%03d" % (i % 500))
+    os.makedirs(sub, exist_ok=True)
+    with open(os.path.join(sub, "file-%06d.txt" % i), "w") as f:
+        f.write("line %d\n" % i * (1 + i % 7))
+PY
+"$pkgarchive" create "$work/many.pkg" "$work/many" > /dev/null
+tar -czf "$work/many.tar.gz" -C "$work/many" .
+rm -rf "$work/many"
 # A warm page cache: every contender reads its archive and program from memory.
-cat "$work"/payload* "$work/demo.pkg" "$setup" "$pkgarchive" > /dev/null
+cat "$work"/payload* "$work"/many.* "$work/demo.pkg" "$setup" "$pkgarchive" > /dev/null
 
 echo "Timing ${#contenders[@]} contenders, $runs runs each (wall seconds) ..."
 for run in $(seq "$runs"); do
@@ -403,10 +430,12 @@ if [ "$sandbox" = yes ]; then
 fi
 ratio tar_gz tar
 ratio tar_bz2 tar
+ratio many_pkg many_tar_gz
+ratio many_copy many_tar_gz
 
 echo
 echo "peak resident memory of the program itself"
-for name in pkg_zlib pkg_bzip2 copy_zlib copy_bzip2; do memory_goal "$name"; done
+for name in pkg_zlib pkg_bzip2 copy_zlib copy_bzip2 many_pkg many_copy; do memory_goal "$name"; done
 [ "$sandbox" != yes ] || memory_goal install
 
 echo

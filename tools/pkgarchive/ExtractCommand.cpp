@@ -9,7 +9,7 @@
 
 namespace {
 // Decompressed members waiting for the writer; one larger member is taken alone.
-constexpr qint64 PendingLimit = qint64(32) << 20;
+constexpr qint64 PendingLimit = qint64(16) << 20;
 }
 
 QString ExtractCommand::name() const

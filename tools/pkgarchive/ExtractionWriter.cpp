@@ -3,6 +3,15 @@
 #include "app/core/HException.h"
 #include "media/archive/PackageArchive.h"
 
+namespace {
+
+// What a waiting member costs beside its contents (its name, the buffers' headers, the
+// queue's slot): counted too, so that a hundred thousand small members cannot pile up
+// far beyond the limit.
+constexpr qint64 jobOverhead = 320;
+
+} // namespace
+
 ExtractionWriter::ExtractionWriter(qint64 pendingLimit)
     : m_pendingLimit(pendingLimit)
     , m_thread(&ExtractionWriter::work, this)
@@ -18,7 +27,7 @@ void ExtractionWriter::waitForRoom(qint64 size)
 {
     std::unique_lock<std::mutex> lock(m_mutex);
     m_changed.wait(lock, [&] {
-        return !m_failure.isEmpty() || m_pendingBytes == 0 || m_pendingBytes + size <= m_pendingLimit;
+        return !m_failure.isEmpty() || m_pendingBytes == 0 || m_pendingBytes + size + jobOverhead <= m_pendingLimit;
     });
     if (!m_failure.isEmpty())
         throw HException(m_failure);
@@ -30,7 +39,7 @@ void ExtractionWriter::enqueue(const PackageArchiveFile &file, QByteArray conten
         const std::lock_guard<std::mutex> lock(m_mutex);
         if (!m_failure.isEmpty())
             throw HException(m_failure);
-        m_pendingBytes += contents.size();
+        m_pendingBytes += contents.size() + jobOverhead;
         m_jobs.push_back(Job{&file, std::move(contents), std::move(destPath)});
     }
     m_changed.notify_all();
@@ -79,7 +88,7 @@ void ExtractionWriter::work()
         } catch (const HException &error) {
             failure = error.message();
         }
-        const qint64 written = job.contents.size();
+        const qint64 written = job.contents.size() + jobOverhead;
         job.contents.clear();
 
         lock.lock();
