@@ -137,7 +137,7 @@ void CopyFilesMode::copyAll(TextProgressBar &bar, int columns, int rows)
 
     if (!Platform::makePath(binFolder))
         throw HException("cannot mkdir " + bytes(binFolder));
-    const QList<const PackageArchiveFile *> members = archive.files();
+    const PackageArchiveTable &members = archive.files();
 
     const int total = int(ownFiles.size() + members.size());
     if (!m_options.hideProgress())
@@ -157,9 +157,9 @@ void CopyFilesMode::copyAll(TextProgressBar &bar, int columns, int rows)
         advance(bar, ++step);
     }
 
-    for (const PackageArchiveFile *member : members) {
+    for (const PackageArchiveFile &member : members) {
         if (m_options.verbose())
-            printLine(m_options.copyFilesTo() + QLatin1Char('/') + member->name());
+            printLine(m_options.copyFilesTo() + QLatin1Char('/') + member.name());
         archive.extractFileTo(member, m_options.copyFilesTo(), false);
         advance(bar, ++step);
     }

@@ -47,14 +47,10 @@ quint32 le32(const unsigned char *bytes)
         | quint32(bytes[3]) << 24;
 }
 
-QDateTime timeFromSeconds(quint32 seconds)
+// A name ends at its first NUL byte, whatever its recorded length.
+QByteArrayView storedName(const char *bytes, size_t length)
 {
-    return QDateTime::fromSecsSinceEpoch(qint64(seconds), Qt::UTC);
-}
-
-QString nameFromBytes(const char *bytes, size_t length)
-{
-    return QString::fromLatin1(bytes, qsizetype(qstrnlen(bytes, length)));
+    return QByteArrayView(bytes, qsizetype(qstrnlen(bytes, length)));
 }
 
 [[noreturn]] void unsupportedFormat()
@@ -86,7 +82,7 @@ void PackageArchive::open(const QString &fileName, quint32 offset, quint32 flags
     try {
         openLayout(fileName, offset);
         if (flags & IndexByName)
-            m_data->buildNameIndex();
+            m_data->table.buildNameIndex();
     } catch (...) {
         close();
         throw;
@@ -164,6 +160,8 @@ void PackageArchive::readCurrentTable()
     if (count > MaximumMemberCount)
         throw HException("bad table of contents");
 
+    PackageArchiveTable &table = m_data->table;
+    table.reserve(count);
     QByteArray name;
     for (quint32 index = 0; index < count; ++index) {
         unsigned char record[RecordSize];
@@ -173,9 +171,8 @@ void PackageArchive::readCurrentTable()
         name.resize(nameLength);
         if (stream.readAvailable(name.data(), nameLength) != nameLength)
             throw HException("bad table of contents");
-        addMember(PackageArchiveFile(nameFromBytes(name.constData(), nameLength), le32(record + 2),
-                                     le32(record + 6), le32(record + 10),
-                                     timeFromSeconds(le32(record + 14))));
+        table.append(storedName(name.constData(), nameLength), le32(record + 2), le32(record + 6),
+                     le32(record + 10), le32(record + 14));
     }
 }
 
@@ -184,20 +181,16 @@ void PackageArchive::readLegacyTable(quint32 count)
     if (count > MaximumMemberCount)
         throw HException("bad table of contents");
     PackageArchiveIOFileInterface &stream = *m_data->stream;
+    PackageArchiveTable &table = m_data->table;
+    table.reserve(count);
     for (quint32 index = 0; index < count; ++index) {
         unsigned char record[LegacyRecordSize];
         if (stream.readAvailable(reinterpret_cast<char *>(record), LegacyRecordSize) != LegacyRecordSize)
             throw HException("bad table of contents");
         const quint32 mode = (record[1032] != 0) ? 0444 : 0666;
-        addMember(PackageArchiveFile(nameFromBytes(reinterpret_cast<const char *>(record), LegacyNameField),
-                                     le32(record + 1024), le32(record + 1028), mode,
-                                     timeFromSeconds(le32(record + 1036))));
+        table.append(storedName(reinterpret_cast<const char *>(record), LegacyNameField), le32(record + 1024),
+                     le32(record + 1028), mode, le32(record + 1036));
     }
-}
-
-void PackageArchive::addMember(const PackageArchiveFile &file)
-{
-    m_data->append(file);
 }
 
 void PackageArchive::close()
@@ -210,37 +203,28 @@ bool PackageArchive::isOpen() const
     return m_data->stream != nullptr;
 }
 
-const QList<const PackageArchiveFile *> &PackageArchive::files() const
+const PackageArchiveTable &PackageArchive::files() const
 {
-    return m_data->files;
+    return m_data->table;
 }
 
-const PackageArchiveFile *PackageArchive::findFile(const QString &name) const
+std::optional<PackageArchiveFile> PackageArchive::findFile(const QString &name) const
 {
-    if (m_data->filesByName.isEmpty() && !m_data->files.isEmpty()) {
-        const auto found = std::find_if(m_data->files.cbegin(), m_data->files.cend(),
-                                        [&](const PackageArchiveFile *file) { return file->name() == name; });
-        return found == m_data->files.cend() ? nullptr : *found;
-    }
-    const auto &sorted = m_data->filesByName;
-    const auto found = std::lower_bound(sorted.cbegin(), sorted.cend(), name,
-                                        [](const PackageArchiveFile *file, const QString &key) {
-                                            return file->name() < key;
-                                        });
-    return (found != sorted.cend() && (*found)->name() == name) ? *found : nullptr;
+    const qsizetype index = m_data->table.indexOf(name);
+    if (index < 0)
+        return std::nullopt;
+    return m_data->table.at(index);
 }
 
-QByteArray PackageArchive::fileData(const PackageArchiveFile *file)
+QByteArray PackageArchive::fileData(const PackageArchiveFile &file)
 {
-    if (!file)
-        return QByteArray();
-    const auto cutShort = [file]() {
-        return HException("cannot read file " + file->name().toLatin1() + " from archive");
+    const auto cutShort = [&file]() {
+        return HException("cannot read file " + file.name().toLatin1() + " from archive");
     };
-    if (!m_data->stream || !m_data->stream->seek(file->dataPosition()))
+    if (!m_data->stream || !m_data->stream->seek(file.dataPosition()))
         throw cutShort();
 
-    const qint64 size = file->size();
+    const qint64 size = file.size();
     QByteArray contents;
     qint64 done = 0;
     while (done < size) {
@@ -256,26 +240,24 @@ QByteArray PackageArchive::fileData(const PackageArchiveFile *file)
     return contents;
 }
 
-void PackageArchive::extractFile(const PackageArchiveFile *file, const QString &destPath, bool overwrite)
+void PackageArchive::extractFile(const PackageArchiveFile &file, const QString &destPath, bool overwrite)
 {
-    if (!file)
-        return;
-    const auto cutShort = [file]() {
-        return HException("cannot read file " + file->name().toLatin1() + " from archive");
+    const auto cutShort = [&file]() {
+        return HException("cannot read file " + file.name().toLatin1() + " from archive");
     };
-    if (!m_data->stream || !m_data->stream->seek(file->dataPosition()))
+    if (!m_data->stream || !m_data->stream->seek(file.dataPosition()))
         throw cutShort();
     // Written as it is read, chunk by chunk: memory stays bounded whatever the size.
     PackageArchiveMemberOutput output(destPath, overwrite);
-    std::vector<char> chunk(size_t(std::min(qint64(file->size()), ReadChunk)));
-    for (qint64 left = file->size(); left > 0;) {
+    std::vector<char> chunk(size_t(std::min(qint64(file.size()), ReadChunk)));
+    for (qint64 left = file.size(); left > 0;) {
         const qint64 wanted = std::min(left, ReadChunk);
         if (m_data->stream->readAvailable(chunk.data(), wanted) != wanted)
             throw cutShort();
         output.write(chunk.data(), wanted);
         left -= wanted;
     }
-    output.finish(*file);
+    output.finish(file);
 }
 
 void PackageArchive::writeFile(const PackageArchiveFile &file, const QByteArray &contents,
@@ -293,11 +275,9 @@ QString PackageArchive::destinationPath(const PackageArchiveFile &file, const QS
     return folder + QLatin1Char('/') + file.name();
 }
 
-void PackageArchive::extractFileTo(const PackageArchiveFile *file, const QString &folder, bool overwrite)
+void PackageArchive::extractFileTo(const PackageArchiveFile &file, const QString &folder, bool overwrite)
 {
-    if (!file)
-        return;
-    extractFile(file, destinationPath(*file, folder), overwrite);
+    extractFile(file, destinationPath(file, folder), overwrite);
 }
 
 quint32 PackageArchive::formatVersion() const
@@ -325,45 +305,67 @@ quint64 PackageArchive::readToEnd(const std::function<void(quint64)> &progress)
 
 void PackageArchive::verify(const std::function<void(quint64)> &progress)
 {
-    if (m_data->files.isEmpty())
+    const PackageArchiveTable &table = m_data->table;
+    if (table.isEmpty())
         throw HException("archive holds no files");
     const quint64 length = readToEnd(progress);
-    for (const PackageArchiveFile *file : m_data->files) {
-        if (quint64(file->dataPosition()) + file->size() > length)
+    for (qsizetype index = 0; index < table.size(); ++index) {
+        if (quint64(table.dataPosition(index)) + table.fileSize(index) > length)
             throw HException("bad table of contents");
     }
 }
 
 bool PackageArchive::isSafeFileName(const QString &name)
 {
+    return isSafeUtf8FileName(name.toUtf8());
+}
+
+bool PackageArchive::isSafeUtf8FileName(QByteArrayView name)
+{
     constexpr qsizetype longestComponent = 255;
     constexpr qsizetype longestName = 4095;
-    if (name.isEmpty() || name.startsWith(QLatin1Char('/')) || name.toUtf8().size() > longestName)
+    if (name.isEmpty() || name.front() == '/' || name.size() > longestName)
         return false;
     // A newline would split the name in two in the installation record, whose later
-    // removal would then delete files the payload never installed.
-    const bool hasControlCharacter = std::any_of(name.cbegin(), name.cend(), [](QChar c) {
-        return c.unicode() < 0x20 || c.unicode() == 0x7f;
+    // removal would then delete files the payload never installed. In UTF-8 every
+    // control character is a single byte below 0x20 or 0x7f.
+    const bool hasControlCharacter = std::any_of(name.cbegin(), name.cend(), [](char c) {
+        return uchar(c) < 0x20 || uchar(c) == 0x7f;
     });
     if (hasControlCharacter)
         return false;
-    const QStringList parts = name.split(QLatin1Char('/'));
-    return std::none_of(parts.cbegin(), parts.cend(), [](const QString &part) {
-        return part.isEmpty() || part == QLatin1String("..") || part.toUtf8().size() > longestComponent;
-    });
+    for (qsizetype start = 0; start <= name.size();) {
+        qsizetype end = name.indexOf('/', start);
+        if (end < 0)
+            end = name.size();
+        const QByteArrayView part = name.sliced(start, end - start);
+        if (part.isEmpty() || part == "..")
+            return false;
+        if (part.size() > longestComponent)
+            return false;
+        start = end + 1;
+    }
+    return true;
 }
 
-const PackageArchiveFile *PackageArchive::firstUnsafeMember() const
+std::optional<PackageArchiveFile> PackageArchive::firstUnsafeMember() const
 {
-    const QList<const PackageArchiveFile *> &members = files();
-    const auto unsafe = std::find_if(members.cbegin(), members.cend(),
-                                     [](const PackageArchiveFile *member) { return !isSafeFileName(member->name()); });
-    return unsafe == members.cend() ? nullptr : *unsafe;
+    const PackageArchiveTable &table = m_data->table;
+    for (qsizetype index = 0; index < table.size(); ++index) {
+        const QByteArrayView stored = table.nameBytes(index);
+        // Stored names are Latin-1; a name of ASCII alone is already its UTF-8.
+        const bool ascii = std::all_of(stored.cbegin(), stored.cend(), [](char c) { return uchar(c) < 0x80; });
+        const bool safe = ascii ? isSafeUtf8FileName(stored)
+                                : isSafeUtf8FileName(QString::fromLatin1(stored.data(), stored.size()).toUtf8());
+        if (!safe)
+            return table.at(index);
+    }
+    return std::nullopt;
 }
 
 void PackageArchive::refuseUnsafeNames() const
 {
-    if (const PackageArchiveFile *unsafe = firstUnsafeMember())
+    if (const std::optional<PackageArchiveFile> unsafe = firstUnsafeMember())
         throw HException("unsafe file name " + terminalSafe(unsafe->name().toUtf8(), false));
 }
 

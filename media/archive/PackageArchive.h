@@ -1,6 +1,7 @@
 #pragma once
 
 #include "media/archive/PackageArchiveFile.h"
+#include "media/archive/PackageArchiveTable.h"
 
 #include <QByteArray>
 #include <QList>
@@ -9,6 +10,7 @@
 #include <cstdio>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class PackageArchiveCompressedInputFile;
 class PackageArchiveCompressedOutputFile;
@@ -33,12 +35,14 @@ public:
     void close();
     bool isOpen() const;
 
-    const QList<const PackageArchiveFile *> &files() const;
-    const PackageArchiveFile *findFile(const QString &name) const;
-    QByteArray fileData(const PackageArchiveFile *file);
-    void extractFile(const PackageArchiveFile *file, const QString &destPath, bool overwrite);
+    // The members in table-of-contents order; iterating it yields PackageArchiveFile values.
+    const PackageArchiveTable &files() const;
+    // The member called `name` (the last one, should the table hold it twice).
+    std::optional<PackageArchiveFile> findFile(const QString &name) const;
+    QByteArray fileData(const PackageArchiveFile &file);
+    void extractFile(const PackageArchiveFile &file, const QString &destPath, bool overwrite);
     // Refuses names that could leave `folder` (see isSafeFileName).
-    void extractFileTo(const PackageArchiveFile *file, const QString &folder, bool overwrite);
+    void extractFileTo(const PackageArchiveFile &file, const QString &folder, bool overwrite);
 
     quint32 formatVersion() const;
     quint32 compressionMethod() const;
@@ -55,9 +59,11 @@ public:
     // control character, or is longer than a file system takes (a component over 255
     // bytes, the whole over 4,095).
     static bool isSafeFileName(const QString &name);
+    // The same for a name in UTF-8.
+    static bool isSafeUtf8FileName(QByteArrayView name);
     // The first member whose name isSafeFileName refuses, or none: asked before the
     // first file is written, so that such an archive installs nothing at all.
-    const PackageArchiveFile *firstUnsafeMember() const;
+    std::optional<PackageArchiveFile> firstUnsafeMember() const;
     // Throws "unsafe file name NAME" for that member, if there is one.
     void refuseUnsafeNames() const;
     // folder + "/" + the member's name; throws "unsafe file name" for names that
@@ -83,7 +89,6 @@ private:
     void readCurrentTable();
     void readLegacyTable(quint32 count);
     void readLegacyHeaderFromStream();
-    void addMember(const PackageArchiveFile &file);
 
     std::unique_ptr<PackageArchiveData> m_data;
 };

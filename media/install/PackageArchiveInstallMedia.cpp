@@ -48,12 +48,12 @@ QStringList PackageArchiveInstallMedia::listFiles(const QString &folder, uint64_
     totalSize = 0;
     QStringList names;
     const QString prefix = folder + QLatin1Char('/');
-    for (const PackageArchiveFile *member : m_archive.files()) {
-        const QString name = member->name();
+    for (const PackageArchiveFile &member : m_archive.files()) {
+        const QString name = member.name();
         if (!name.startsWith(prefix))
             continue;
         names.append(name.mid(prefix.size()));
-        totalSize += member->size();
+        totalSize += member.size();
     }
     return names;
 }
@@ -64,7 +64,7 @@ void PackageArchiveInstallMedia::verifyData(const std::function<void(quint64, qu
         return;
     // Every name extraction would refuse, in any folder, fails the run here, before
     // anything is written; named as extraction names it, below its component folder.
-    if (const PackageArchiveFile *unsafe = m_archive.firstUnsafeMember())
+    if (const std::optional<PackageArchiveFile> unsafe = m_archive.firstUnsafeMember())
         throw InstallException(QStringLiteral("unsafe file name ") + terminalSafe(belowFolder(unsafe->name()), false));
     const quint64 total = totalSize();
     try {
@@ -80,9 +80,10 @@ void PackageArchiveInstallMedia::verifyData(const std::function<void(quint64, qu
 
 uint64_t PackageArchiveInstallMedia::totalSize()
 {
+    const PackageArchiveTable &members = m_archive.files();
     uint64_t total = 0;
-    for (const PackageArchiveFile *member : m_archive.files())
-        total += member->size();
+    for (qsizetype index = 0; index < members.size(); ++index)
+        total += members.fileSize(index);
     return total;
 }
 
@@ -91,7 +92,7 @@ void PackageArchiveInstallMedia::installFiles(const QStringList &files, const QS
 {
     uint64_t bytesExtracted = 0;
     for (const QString &name : files) {
-        const PackageArchiveFile *member =
+        const std::optional<PackageArchiveFile> member =
                 m_archive.findFile(sourceFolder + QLatin1Char('/') + name);
         // The archive is the authority on what the component holds: a name it lacks
         // is not part of this installation, so it is passed over without a trace.
@@ -107,7 +108,7 @@ void PackageArchiveInstallMedia::installFiles(const QStringList &files, const QS
         if (mayReplaceFile(member->lastModified(), member->size(), destination)) {
             makeFolderFor(destination, destFolder);
             try {
-                m_archive.extractFile(member, destination, true);
+                m_archive.extractFile(*member, destination, true);
             } catch (const HException &error) {
                 throw asInstallException(error);
             }

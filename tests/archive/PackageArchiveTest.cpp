@@ -71,16 +71,58 @@ private slots:
         for (int k = 0; k < 2 * members.size(); ++k) {
             const int i = k < members.size() ? k : int(2 * members.size()) - 1 - k;
             const Member &expected = members.at(i);
-            const PackageArchiveFile *file = archive.files().at(i);
+            const PackageArchiveFile file = archive.files().at(i);
             const QString name = QString::fromLatin1(expected.name.constData()), path = dir.path() + "/out/" + name;
             const quint32 mode = layout == CurrentVersion2 ? expected.mode : expected.readOnly ? 0444 : 0666;
-            QVERIFY(file->name() == name && archive.findFile(name) == file && file->size() == quint32(expected.data.size()));
-            QVERIFY(file->mode() == mode && file->lastModified().toSecsSinceEpoch() == expected.time);
+            const std::optional<PackageArchiveFile> found = archive.findFile(name);
+            QVERIFY(file.name() == name && found && found->dataPosition() == file.dataPosition());
+            QVERIFY(file.size() == quint32(expected.data.size()) && found->size() == file.size());
+            QVERIFY(file.mode() == mode && file.lastModified().toSecsSinceEpoch() == expected.time);
             const QByteArray failure = failureOf([&] { archive.extractFileTo(file, dir.path() + "/out", k > i); });
             const struct stat status = statusOf(path);
             QVERIFY2(failure.isEmpty() && read(path) == expected.data, qPrintable(name + failure));
             QCOMPARE(status.st_mode & 07777, mode & 0755); // never group or world writable
             QVERIFY(status.st_mtime == expected.time && status.st_atime == expected.time);
+        }
+    }
+
+    // The table packs names into blocks of 1 MiB that no name straddles: where each
+    // name starts is worked out again from where it and the one before it end.
+    void table_data()
+    {
+        QTest::addColumn<QByteArrayList>("names");
+        const QByteArray half(1 << 19, 'h');
+        QByteArrayList longest;
+        for (char c = 'a'; c < 'a' + 20; ++c) // 20 names of 65,535 bytes: two blocks, the second name in each moved on
+            longest.append(QByteArray(65535, c));
+        QTest::newRow("longest names across blocks") << (longest << "" << "x");
+        QTest::newRow("a block filled exactly, then empty and short names")
+                << QByteArrayList{"1" + half.mid(1), "2" + half.mid(1), "", "next", "", "2" + half.mid(1)};
+        QTest::newRow("empty names first and between") << QByteArrayList{"", "", "a", "", "bé"};
+        QTest::newRow("duplicates: the later one is found") << QByteArrayList{"same", "other", "same", "other"};
+    }
+
+    void table()
+    {
+        QFETCH(QByteArrayList, names);
+        for (const bool indexed : {false, true}) {
+            PackageArchiveTable table;
+            table.reserve(quint32(names.size()));
+            for (int i = 0; i < names.size(); ++i)
+                table.append(names.at(i), quint32(i), quint32(names.at(i).size()), 0100644, 1600000000u + i);
+            if (indexed)
+                table.buildNameIndex();
+            QCOMPARE(table.size(), names.size());
+            for (int i = 0; i < names.size(); ++i) {
+                const QString name = QString::fromLatin1(names.at(i));
+                QVERIFY2(table.nameBytes(i) == names.at(i), qPrintable(QString::number(i)));
+                const PackageArchiveFile file = table.at(i);
+                QVERIFY(file.name() == name && file.dataPosition() == quint32(i) && file.size() == quint32(names.at(i).size()));
+                QCOMPARE(file.lastModified().toSecsSinceEpoch(), 1600000000 + i);
+                QCOMPARE(table.indexOf(name), names.lastIndexOf(names.at(i)));
+            }
+            QCOMPARE(table.indexOf(QStringLiteral("missing")), -1);
+            QCOMPARE(table.indexOf(QStringLiteral("\u0101")), -1);
         }
     }
 
@@ -163,12 +205,12 @@ private slots:
             QVERIFY2(archive.files().isEmpty() && !archive.findFile("earlier"), "a failed open leaves nothing behind");
             return;
         }
-        const PackageArchiveFile *file = archive.files().at(1);
-        const QString out = dir.path() + "/out", path = out + "/" + file->name(), target = outside.path() + "/victim";
-        const QString inTheWay = out + "/" + file->name().section('/', 0, 0);
+        const PackageArchiveFile file = archive.files().at(1);
+        const QString out = dir.path() + "/out", path = out + "/" + file.name(), target = outside.path() + "/victim";
+        const QString inTheWay = out + "/" + file.name().section('/', 0, 0);
         QVERIFY(QDir().mkpath(out) && (setup != "folder" || QDir().mkpath(inTheWay + "/keep")));
         if (setup == "file")
-            QVERIFY(QFile::setPermissions(write(out, file->name().section('/', 0, 0), "already here"), QFile::ReadOwner));
+            QVERIFY(QFile::setPermissions(write(out, file.name().section('/', 0, 0), "already here"), QFile::ReadOwner));
         if (setup == "link" || setup == "dangling")
             QVERIFY(QFile::link(target, path) && (setup == "dangling" || write(outside.path(), "victim", "precious") == target));
 
@@ -192,7 +234,7 @@ private slots:
         QVERIFY2(setup != "folder" || QFileInfo::exists(inTheWay + "/keep"), "a folder in the way stays");
         QVERIFY2(setup != "limit" || QDir(out).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).isEmpty(),
                  "a cut-short write leaves nothing behind");
-        QCOMPARE(archive.fileData(archive.findFile("good")), QByteArray("fine")); // still usable
+        QCOMPARE(archive.fileData(*archive.findFile("good")), QByteArray("fine")); // still usable
     }
 };
 

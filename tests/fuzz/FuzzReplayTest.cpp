@@ -31,8 +31,8 @@ private slots:
         int extracted = 0;
         try {
             archive.open(input, 0, !bytes.isEmpty() && (bytes.back() & 1) ? quint32(PackageArchive::IndexByName) : 0u);
-            for (const PackageArchiveFile *member : archive.files()) {
-                QVERIFY2(archive.findFile(member->name()), qPrintable(member->name()));
+            for (const PackageArchiveFile &member : archive.files()) {
+                QVERIFY2(archive.findFile(member.name()), qPrintable(member.name()));
                 try {
                     archive.extractFileTo(member, dir.path() + "/out/inner", true);
                     ++extracted;

@@ -34,8 +34,8 @@ void run(const QString &path, quint32 flags, const QString &folder)
     } catch (const HException &) {
         return;
     }
-    for (const PackageArchiveFile *file : archive.files()) {
-        archive.findFile(file->name());
+    for (const PackageArchiveFile &file : archive.files()) {
+        archive.findFile(file.name());
         try {
             archive.extractFileTo(file, folder, true);
         } catch (const HException &) {

@@ -6,10 +6,12 @@
 #include "media/archive/PackageArchive.h"
 
 #include <algorithm>
+#include <numeric>
+#include <vector>
 
 namespace {
 // Decompressed members waiting for the writer; one larger member is taken alone.
-constexpr qint64 PendingLimit = qint64(16) << 20;
+constexpr qint64 PendingLimit = qint64(8) << 20;
 }
 
 QString ExtractCommand::name() const
@@ -40,19 +42,31 @@ int ExtractCommand::run(const QStringList &arguments)
     // Refused before the first file is written, not when extraction reaches it.
     archive.refuseUnsafeNames();
     // Ascending data positions read the stream in one pass, whatever the table order.
-    QList<const PackageArchiveFile *> members = archive.files();
-    std::stable_sort(members.begin(), members.end(),
-                     [](const PackageArchiveFile *a, const PackageArchiveFile *b) {
-                         return a->dataPosition() < b->dataPosition();
-                     });
+    // Archives we write are in that order already; any other gets a sorted list of
+    // indices, four bytes a member.
+    const PackageArchiveTable &members = archive.files();
+    const qsizetype count = members.size();
+    std::vector<quint32> order;
+    const auto byPosition = [&members](qsizetype a, qsizetype b) {
+        return members.dataPosition(a) < members.dataPosition(b);
+    };
+    bool inOrder = true;
+    for (qsizetype index = 1; index < count && inOrder; ++index)
+        inOrder = !byPosition(index, index - 1);
+    if (!inOrder) {
+        order.resize(size_t(count));
+        std::iota(order.begin(), order.end(), 0u);
+        std::stable_sort(order.begin(), order.end(), byPosition);
+    }
     const QString folder = line.positionals().at(1);
 
     ExtractionWriter writer(PendingLimit);
     try {
-        for (const PackageArchiveFile *member : std::as_const(members)) {
-            const QString destination = PackageArchive::destinationPath(*member, folder);
-            writer.waitForRoom(member->size());
-            writer.enqueue(*member, archive.fileData(member), destination);
+        for (qsizetype step = 0; step < count; ++step) {
+            const PackageArchiveFile member = members.at(order.empty() ? step : qsizetype(order[size_t(step)]));
+            const QString destination = PackageArchive::destinationPath(member, folder);
+            writer.waitForRoom(member.size());
+            writer.enqueue(member, archive.fileData(member), destination);
         }
         writer.finish();
     } catch (const HException &error) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "media/archive/PackageArchiveFile.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -8,7 +10,6 @@
 #include <mutex>
 #include <thread>
 
-class PackageArchiveFile;
 
 // Writes extracted members to disk on a second thread, so that creating files
 // overlaps with decompressing the next members. At most `pendingLimit` bytes wait
@@ -35,20 +36,24 @@ public:
 private:
     struct Job
     {
-        const PackageArchiveFile *file;
+        PackageArchiveFile file;
         QByteArray contents;
         QString destPath;
     };
 
     void work();
     void stop();
+    // With the lock held: until at most `bytes` wait or are being written, or a failure.
+    void waitUntilPendingAtMost(std::unique_lock<std::mutex> &lock, qint64 bytes);
 
     const qint64 m_pendingLimit;
     std::mutex m_mutex;
-    std::condition_variable m_changed;
+    std::condition_variable m_workArrived;
+    std::condition_variable m_roomFreed;
     std::deque<Job> m_jobs;
     qint64 m_pendingBytes = 0;
-    bool m_busy = false;
+    qint64 m_readerWaitsFor = -1; // what the reader waits for pending bytes to fall to
+    bool m_writerIdle = false;
     bool m_closing = false;
     QByteArray m_failure;
     std::thread m_thread;

@@ -29,12 +29,12 @@ int ListCommand::run(const QStringList &arguments)
 
     PackageArchive archive;
     archive.open(line.positionals().at(0), line.offset(), 0);
-    for (const PackageArchiveFile *file : archive.files()) {
+    for (const PackageArchiveFile &file : archive.files()) {
         ConsoleOutput::line(QStringLiteral("%1 %2 %3 %4")
-                                .arg(file->mode(), 6, 8, QLatin1Char('0'))
-                                .arg(file->size(), 10)
-                                .arg(file->lastModified().toUTC().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")))
-                                .arg(terminalSafe(file->name(), false)));
+                                .arg(file.mode(), 6, 8, QLatin1Char('0'))
+                                .arg(file.size(), 10)
+                                .arg(file.lastModified().toUTC().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")))
+                                .arg(terminalSafe(file.name(), false)));
     }
     return 0;
 }

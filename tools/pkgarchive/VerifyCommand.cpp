@@ -32,13 +32,13 @@ int VerifyCommand::run(const QStringList &arguments)
     PackageArchive archive;
     archive.open(line.positionals().at(0), line.offset(), 0);
     const quint64 length = archive.readToEnd();
-    for (const PackageArchiveFile *file : archive.files()) {
-        const quint64 end = quint64(file->dataPosition()) + file->size();
+    for (const PackageArchiveFile &file : archive.files()) {
+        const quint64 end = quint64(file.dataPosition()) + file.size();
         if (end > length)
-            throw HException("member " + file->name().toUtf8() + " ends at byte " + QByteArray::number(end)
+            throw HException("member " + file.name().toUtf8() + " ends at byte " + QByteArray::number(end)
                              + " but the stream holds " + QByteArray::number(length) + " bytes");
-        if (!PackageArchive::isSafeFileName(file->name()))
-            throw HException("unsafe file name " + terminalSafe(file->name().toUtf8(), false));
+        if (!PackageArchive::isSafeFileName(file.name()))
+            throw HException("unsafe file name " + terminalSafe(file.name().toUtf8(), false));
     }
     ConsoleOutput::line(QByteArray("ok"));
     return 0;
