@@ -104,30 +104,42 @@ bool PartialFile::placeNamed(bool replace)
     return ::renameat(m_folder, m_temporaryName.constData(), m_folder, m_name.constData()) == 0;
 }
 
-// Linking never replaces: over an existing file the unnamed one takes a short name of
-// its own first, then is renamed over the final one.
+// Linking never replaces: where a file already stands at the final name, the unnamed
+// one takes a short name of its own first, then is renamed over it. Where none does
+// (a fresh extraction) it is linked at its final name at once, saving the rename.
 bool PartialFile::placeUnnamed(bool replace)
 {
-    char self[64];
-    std::snprintf(self, sizeof self, "/proc/self/fd/%d", m_descriptor);
-    const QByteArray target = replace ? shortHiddenName(m_name) : m_name;
-    int linked = ::linkat(AT_FDCWD, self, m_folder, target.constData(), AT_SYMLINK_FOLLOW);
-    if (linked != 0 && errno == ENOENT) // no /proc: root may link the descriptor itself
-        linked = ::linkat(m_descriptor, "", m_folder, target.constData(), AT_EMPTY_PATH);
+    int linked = linkDescriptor(m_name);
+    QByteArray target = m_name;
+    if (linked != 0 && errno == EEXIST && replace) {
+        target = shortHiddenName(m_name);
+        linked = linkDescriptor(target);
+    }
     if (linked != 0) {
         const int reason = errno;
         closeDescriptor();
         errno = reason;
         return false;
     }
-    if (replace)
+    const bool renameNeeded = target != m_name;
+    if (renameNeeded)
         m_temporaryName = target;
     if (!closeDescriptor()) {
         const int reason = errno;
-        if (!replace) // named already, but maybe not whole
+        if (!renameNeeded) // named already, but maybe not whole
             ::unlinkat(m_folder, m_name.constData(), 0);
         errno = reason;
         return false;
     }
-    return !replace || ::renameat(m_folder, target.constData(), m_folder, m_name.constData()) == 0;
+    return !renameNeeded || ::renameat(m_folder, target.constData(), m_folder, m_name.constData()) == 0;
+}
+
+int PartialFile::linkDescriptor(const QByteArray &name) const
+{
+    char self[64];
+    std::snprintf(self, sizeof self, "/proc/self/fd/%d", m_descriptor);
+    const int linked = ::linkat(AT_FDCWD, self, m_folder, name.constData(), AT_SYMLINK_FOLLOW);
+    if (linked != 0 && errno == ENOENT) // no /proc: root may link the descriptor itself
+        return ::linkat(m_descriptor, "", m_folder, name.constData(), AT_EMPTY_PATH);
+    return linked;
 }

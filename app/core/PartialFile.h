@@ -31,6 +31,7 @@ private:
     bool placeNamed(bool replace);
     bool placeUnnamed(bool replace);
     bool closeDescriptor();
+    int linkDescriptor(const QByteArray &name) const;
 
     int m_folder;
     QByteArray m_name;
