@@ -7,6 +7,8 @@
 #include "app/core/InstallUserCancelException.h"
 #include "app/core/ProcessEnd.h"
 #include "app/core/VariableTable.h"
+#include "app/run/ModeText.h"
+#include "app/queries/InstallQuestions.h"
 #include "app/queries/UserQueries.h"
 #include "app/records/InstalledConfiguration.h"
 #include "configuration/desktop/VantorDriverInstallConfigurationItem.h"
@@ -20,7 +22,7 @@
 #include "wizard/frame/InstallCheckMessageBox.h"
 #include "wizard/frame/InstallTextDialog.h"
 #include "wizard/frame/InstallWizard.h"
-#include "wizard/frame/UnattendedRun.h"
+
 #include "wizard/pages/InstallAssociateFilesDialog.h"
 #include "wizard/pages/InstallCheckBoxDialog.h"
 #include "wizard/pages/InstallChooseDestinationDialog.h"
@@ -35,7 +37,6 @@
 #include "wizard/pages/InstallProgressDialog.h"
 #include "wizard/pages/StandardPageTexts.h"
 
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <cstdio>
@@ -45,23 +46,6 @@
 namespace {
 
 bool rootRequiredFlag = false;
-
-QString byMode(InstallApplication::Mode mode, const char *install, const char *modify,
-               const char *repair, const char *remove, const char *upgrade)
-{
-    switch (mode) {
-    case InstallApplication::Modify:
-        return QString::fromLatin1(modify);
-    case InstallApplication::Repair:
-        return QString::fromLatin1(repair);
-    case InstallApplication::Remove:
-        return QString::fromLatin1(remove);
-    case InstallApplication::Upgrade:
-        return QString::fromLatin1(upgrade);
-    default:
-        return QString::fromLatin1(install);
-    }
-}
 
 bool isInstallMode(InstallApplication::Mode mode)
 {
@@ -82,7 +66,7 @@ InstallStandardInstallerApplication::InstallStandardInstallerApplication(
     QWidget *mainWindow, InstallWizard *wizard, InstallConfigurationList *configurationList,
     const QString &licenceText, const QString &finishText1, const QString &finishText2,
     const QString &finishText3, const QStringList &arguments)
-    : InstallApplication(mainWindow, wizard, configurationList)
+    : InstallApplication(mainWindow, wizard, configurationList), m_steps(*this, *this)
 {
     const InstallCommandLine commandLine(arguments);
     // Errors of the command line and of the root check end the process before anything
@@ -274,23 +258,17 @@ void InstallStandardInstallerApplication::startMaintenance()
     }
     // Removing without the record would take only the installer's own files away and
     // still report success.
-    if (QFileInfo::exists(recordPath) && !readRecord(recordPath, destination) && mode() != Upgrade)
+    if (QFileInfo::exists(recordPath) && !m_steps.readRecord(recordPath, destination) && mode() != Upgrade)
         throw InstallException(QStringLiteral("Cannot read the installation record ") + recordPath);
     if (variable(QStringLiteral("DestDir")).isEmpty()) {
         const QString caption = expand(QStringLiteral("Please locate $(Product) folder.\n"));
-        QString answer;
-        if (UnattendedRun::isActive())
-            UnattendedRun::report(caption.trimmed(), QString());
-        else
-            answer = QFileDialog::getExistingDirectory(nullptr, caption,
-                                                       expand(QStringLiteral("$(DestDir)")),
-                                                       QFileDialog::ShowDirsOnly);
+        const QString answer =
+                InstallQuestions::current().chooseFolder(caption, expand(QStringLiteral("$(DestDir)")));
         if (answer.isEmpty())
             throw InstallException(QStringLiteral("$(Product) folder not located"));
         setVariable(QStringLiteral("DestDir"), answer);
     }
-    showProgressPhase(InstallProgressDialog::Checking);
-    checkInstalledComponents();
+    m_steps.checkInstalledComponents();
     if (mode() == Upgrade) {
         showFirstPage(UpgradeWelcomePage, "startQuietUpgrade");
     } else {
@@ -411,7 +389,7 @@ void InstallStandardInstallerApplication::onNextClicked(InstallWizardDialog *pag
 
 void InstallStandardInstallerApplication::handleNext(int id)
 {
-    m_recordPending = false;
+    m_steps.forgetPendingRecord();
     try {
         switch (mode()) {
         case Modify:
@@ -432,21 +410,17 @@ void InstallStandardInstallerApplication::handleNext(int id)
         }
     } catch (const InstallException &error) {
         setResult(0);
-        showFailure(error.message());
-        if (m_recordPending)
-            saveRecord();
+        m_steps.fail(error.message());
+        m_steps.saveRecordIfPending();
     } catch (const std::bad_alloc &) {
         setResult(0);
-        showFailure(InstallException::outOfMemory().message());
-        if (m_recordPending)
-            saveRecord();
+        m_steps.fail(InstallException::outOfMemory().message());
+        m_steps.saveRecordIfPending();
     } catch (const InstallUserCancelException &) {
-        showFailure(cancelledText());
-        if (m_recordPending)
-            saveRecord();
+        m_steps.fail(cancelledText());
+        m_steps.saveRecordIfPending();
     } catch (const InstallShutdownException &) {
-        if (m_recordPending)
-            saveRecord();
+        m_steps.saveRecordIfPending();
         throw InstallShutdownException();
     }
 }
@@ -485,7 +459,7 @@ void InstallStandardInstallerApplication::nextInInstallMode(int id)
         if (runFlags() & Quiet)
             runQuietly(false);
         else
-            runStepWithRecord(&InstallStandardInstallerApplication::installStep);
+            m_steps.install();
         break;
     case FinishedPage:
         finishRun(1, true);
@@ -505,7 +479,7 @@ void InstallStandardInstallerApplication::nextInModifyMode(int id)
         showPage(StartModifyPage);
         break;
     case StartModifyPage:
-        runStepWithRecord(&InstallStandardInstallerApplication::modifyStep);
+        m_steps.modify();
         break;
     case FinishedPage:
         finishRun(1, false);
@@ -525,7 +499,7 @@ void InstallStandardInstallerApplication::nextInRepairMode(int id)
         showPage(StartRepairPage);
         break;
     case StartRepairPage:
-        runStepWithRecord(&InstallStandardInstallerApplication::repairStep);
+        m_steps.repair();
         break;
     case FinishedPage:
         finishRun(1, false);
@@ -546,7 +520,7 @@ void InstallStandardInstallerApplication::nextInRemoveMode(int id)
         break;
     case StartRemovalPage:
         // The removal deletes the record itself; nothing is written afterwards.
-        runRemove();
+        m_steps.remove();
         break;
     case FinishedPage:
         finishRun(2, false);
@@ -572,7 +546,7 @@ void InstallStandardInstallerApplication::nextInUpgradeMode(int id)
         licenceTest(true);
         break;
     case StartUpgradePage:
-        runStepWithRecord(&InstallStandardInstallerApplication::upgradeStep);
+        m_steps.upgrade();
         break;
     case FinishedPage:
         finishRun(1, true);
@@ -606,18 +580,19 @@ void InstallStandardInstallerApplication::runQuietly(bool upgrade)
     }
     if (!upgrade)
         upgrade = switchToUpgrade();
-    runStepWithRecord(upgrade ? &InstallStandardInstallerApplication::upgradeStep
-                              : &InstallStandardInstallerApplication::installStep);
+    if (upgrade)
+        m_steps.upgrade();
+    else
+        m_steps.install();
 }
 
 bool InstallStandardInstallerApplication::switchToUpgrade()
 {
     if ((runFlags() & NoUpgrade)
-        || !readRecord(expand(QStringLiteral("$(InstallerDir)/IConf.xml")), expand(QStringLiteral("$(DestDir)"))))
+        || !m_steps.readRecord(expand(QStringLiteral("$(InstallerDir)/IConf.xml")), expand(QStringLiteral("$(DestDir)"))))
         return false;
     setMode(Upgrade);
-    showProgressPhase(InstallProgressDialog::Checking);
-    checkInstalledComponents();
+    m_steps.checkInstalledComponents();
     return true;
 }
 
@@ -691,68 +666,9 @@ void InstallStandardInstallerApplication::finishRun(int result, bool closingActi
     quit();
 }
 
-// ---- steps ---------------------------------------------------------------------------
+// ---- what the steps show -------------------------------------------------------------
 
-void InstallStandardInstallerApplication::runStepWithRecord(
-    void (InstallStandardInstallerApplication::*step)())
-{
-    verifyInstallationData();
-    // Set before the step so that a failure inside it still writes the record.
-    m_recordPending = true;
-    (this->*step)();
-    saveRecord();
-}
-
-// Damaged data must fail the run before the first file, settings value or record is
-// written: the format has no per-member check, only the stream's own at its end.
-void InstallStandardInstallerApplication::verifyInstallationData()
-{
-    InstallMedia *installMedia = media();
-    if (!installMedia->needsVerification())
-        return;
-    showProgressPhase(InstallProgressDialog::CheckingData);
-    InstallProgressDialog *progress = progressPage();
-    constexpr quint64 unit = 1024 * 1024;
-    installMedia->verifyData([progress](quint64 done, quint64 total) {
-        if (!progress)
-            return;
-        progress->setTaskTotalSteps(int(total / unit) + 1);
-        progress->setTaskProgress(int(qMin(done, total) / unit));
-        QCoreApplication::processEvents();
-    });
-}
-
-void InstallStandardInstallerApplication::installStep()
-{
-    runInstall();
-}
-
-void InstallStandardInstallerApplication::modifyStep()
-{
-    showProgressPhase(InstallProgressDialog::Removing);
-    bool ok = configurationList()->uninstall();
-    if (ok) {
-        showProgressPhase(InstallProgressDialog::Installing);
-        ok = configurationList()->install();
-    }
-    if (ok)
-        showSuccess(QStringLiteral("The $(Product) $(Version) installation has now been modified."));
-    else
-        showFailure(QStringLiteral("$(Product) $(Version) has not been modified successfully."));
-}
-
-void InstallStandardInstallerApplication::repairStep()
-{
-    if (runRemove())
-        runInstall();
-}
-
-void InstallStandardInstallerApplication::upgradeStep()
-{
-    runUpgrade();
-}
-
-void InstallStandardInstallerApplication::showProgressPhase(int phase)
+void InstallStandardInstallerApplication::showPhase(Phase phase)
 {
     if (InstallProgressDialog *progress = progressPage())
         progress->setMode(phase);
@@ -760,88 +676,25 @@ void InstallStandardInstallerApplication::showProgressPhase(int phase)
     QCoreApplication::processEvents();
 }
 
-void InstallStandardInstallerApplication::registerInstallerSettings()
+void InstallStandardInstallerApplication::setConfigurationPrefix(const QString &prefix)
 {
-    auto *list = dynamic_cast<InstallStandardInstallerConfigurationList *>(configurationList());
-    if (!list || !list->settingsItem())
+    progressPage()->setConfigurationPrefix(prefix);
+}
+
+void InstallStandardInstallerApplication::showDataProgress(quint64 done, quint64 total)
+{
+    InstallProgressDialog *progress = progressPage();
+    if (!progress)
         return;
-    for (const char *name : {"DestDir", "SrcDir", "ProgramFolderDir"}) {
-        const QString key = QString::fromLatin1(name);
-        list->settingsItem()->setValue(key, expand(QStringLiteral("$(") + key + QLatin1Char(')')));
-    }
+    constexpr quint64 unit = 1024 * 1024;
+    progress->setTaskTotalSteps(int(total / unit) + 1);
+    progress->setTaskProgress(int(qMin(done, total) / unit));
+    QCoreApplication::processEvents();
 }
 
-// Runs the items' install or uninstall pass. An item failure nobody could answer
-// (headless) arrives as an exception and ends the run with what was not done and why.
-bool InstallStandardInstallerApplication::runItems(bool (InstallConfigurationList::*pass)())
+void InstallStandardInstallerApplication::endQuietRun()
 {
-    try {
-        return (configurationList()->*pass)();
-    } catch (const InstallException &failure) {
-        throw InstallException(notDoneText() + QStringLiteral("<p>") + failure.message());
-    }
-}
-
-// A quiet run shows no result page; the desktop databases are refreshed all the same,
-// so that the menu entry and the file types appear at once.
-void InstallStandardInstallerApplication::finishQuietly(bool ok)
-{
-    runPostInstallCommands();
-    setResult(ok ? 1 : 0);
     quit();
-}
-
-bool InstallStandardInstallerApplication::runInstall()
-{
-    showProgressPhase(InstallProgressDialog::Installing);
-    registerInstallerSettings();
-    progressPage()->setConfigurationPrefix(QStringLiteral("Installing "));
-    const bool ok = runItems(&InstallConfigurationList::install);
-    if (runFlags() & Quiet) {
-        finishQuietly(ok);
-    } else if (!ok) {
-        showPage(FailedPage);
-        showFailure(QStringLiteral("$(Product) $(Version) has not been installed."));
-    } else {
-        showSuccess(QStringLiteral("$(Product) $(Version) has now been installed."));
-    }
-    return ok;
-}
-
-bool InstallStandardInstallerApplication::runRemove()
-{
-    showProgressPhase(InstallProgressDialog::Removing);
-    progressPage()->setConfigurationPrefix(QStringLiteral("Removing "));
-    const bool ok = runItems(&InstallConfigurationList::uninstall);
-    if ((runFlags() & Quiet) && mode() == Remove)
-        finishQuietly(ok);
-    else if (!ok)
-        showFailure(QStringLiteral("$(Product) $(Version) has not been uninstalled."));
-    else
-        showSuccess(QStringLiteral("$(Product) $(Version) had now been uninstalled."));
-    return ok;
-}
-
-bool InstallStandardInstallerApplication::runUpgrade()
-{
-    showProgressPhase(InstallProgressDialog::Upgrading);
-    progressPage()->setConfigurationPrefix(QStringLiteral("Removing "));
-    if (!runItems(&InstallConfigurationList::uninstall)) {
-        showFailure(QStringLiteral("$(Product) $(Version) has not been upgraded."));
-        return false;
-    }
-    registerInstallerSettings();
-    progressPage()->setConfigurationPrefix(QStringLiteral("Installing "));
-    const bool ok = runItems(&InstallConfigurationList::install);
-    if (runFlags() & Quiet) {
-        finishQuietly(ok);
-    } else if (!ok) {
-        showPage(FailedPage);
-        showFailure(notDoneText());
-    } else {
-        showSuccess(QStringLiteral("$(Product) $(Version) has now been upgraded."));
-    }
-    return ok;
 }
 
 void InstallStandardInstallerApplication::showSuccess(const QString &message)
@@ -857,7 +710,6 @@ void InstallStandardInstallerApplication::showSuccess(const QString &message)
         finished->setText(expand(message + closing));
     }
     showPage(FinishedPage);
-    runPostInstallCommands();
 }
 
 void InstallStandardInstallerApplication::showFailure(const QString &message)
@@ -869,46 +721,14 @@ void InstallStandardInstallerApplication::showFailure(const QString &message)
         failed->setText(expand(message + QStringLiteral("<p>Click Finish to terminate the installer.")));
     }
     showPage(FailedPage);
-    runPostInstallCommands();
-}
-
-QString InstallStandardInstallerApplication::notDoneText() const
-{
-    return byMode(mode(), "$(Product) $(Version) has not been installed.",
-                  "$(Product) $(Version) has not been modified successfully.",
-                  "$(Product) $(Version) has not been repaired.", "$(Product) $(Version) has not been uninstalled.",
-                  "$(Product) $(Version) has not been upgraded.");
 }
 
 // Nobody cancels a run without a display: a question it could not answer stopped it.
 QString InstallStandardInstallerApplication::cancelledText() const
 {
-    if (UnattendedRun::isActive())
-        return notDoneText();
+    if (!InstallQuestions::current().canAnswer())
+        return m_steps.notDoneText();
     return byMode(mode(), "Installation has been cancelled by user.",
                   "Modify has been cancelled by user.", "Repair has been cancelled by user.",
                   "Uninstall has been cancelled by user.", "Upgrade has been cancelled by user.");
-}
-
-void InstallStandardInstallerApplication::saveRecord()
-{
-    m_recordPending = false;
-    // Without its record an installation can be neither removed nor upgraded: a record
-    // that cannot be written fails the run.
-    const QString path = expand(QStringLiteral("$(InstallerDir)/IConf.xml"));
-    QString failure;
-    if (!saveInstalledConfiguration(path, &failure) && !failure.isEmpty())
-        throw InstallException(QStringLiteral("Cannot write the installation record ") + path
-                               + QLatin1Char('\n') + failure);
-}
-
-bool InstallStandardInstallerApplication::readRecord(const QString &path, const QString &destination)
-{
-    return loadInstalledConfiguration(path, destination);
-}
-
-void InstallStandardInstallerApplication::checkInstalledComponents()
-{
-    if (!configurationList()->checkInstalled())
-        throw InstallException(QStringLiteral("Cannot check installation configuration"));
 }

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "app/application/InstallApplication.h"
+#include "app/run/InstallStepReporter.h"
+#include "app/run/InstallSteps.h"
 
 #include <QCoreApplication>
 #include <QString>
@@ -11,9 +13,9 @@ class InstallProgressDialog;
 class InstallWizardDialog;
 
 // The installer run: reads the command line, chooses the mode and the media,
-// registers the twenty pages and answers the wizard's buttons, performing the
-// check, removal, installation and upgrade steps on the configuration list.
-class InstallStandardInstallerApplication : public InstallApplication
+// registers the twenty pages and answers the wizard's buttons; the check, removal,
+// installation and upgrade steps (InstallSteps) show their progress on its pages.
+class InstallStandardInstallerApplication : public InstallApplication, private InstallStepReporter
 {
     Q_OBJECT
 public:
@@ -102,29 +104,17 @@ private:
     void afterCustomSetup();
     void afterEnvironmentVariables();
     void finishRun(int result, bool closingActions);
-    void runStepWithRecord(void (InstallStandardInstallerApplication::*step)());
-    void verifyInstallationData();
-    void installStep();
-    void modifyStep();
-    void repairStep();
-    void upgradeStep();
 
     bool hasCheckListEntries(int id) const;
     void showPage(int id);
-    void showProgressPhase(int phase);
-    void registerInstallerSettings();
-    bool runInstall();
-    bool runRemove();
-    bool runUpgrade();
-    bool runItems(bool (InstallConfigurationList::*pass)());
-    void finishQuietly(bool ok);
-    void showSuccess(const QString &message);
-    void showFailure(const QString &message);
-    void saveRecord();
-    bool readRecord(const QString &path, const QString &destination);
-    void checkInstalledComponents();
-    QString cancelledText() const;
-    QString notDoneText() const;
 
-    bool m_recordPending = false;
+    void showPhase(Phase phase) override;
+    void setConfigurationPrefix(const QString &prefix) override;
+    void showDataProgress(quint64 done, quint64 total) override;
+    void showSuccess(const QString &message) override;
+    void showFailure(const QString &message) override;
+    void endQuietRun() override;
+    QString cancelledText() const;
+
+    InstallSteps m_steps;
 };

@@ -7,8 +7,7 @@
 #include "app/core/VariableTable.h"
 #include "media/platform/FileName.h"
 #include "media/platform/FileSystem.h"
-#include "wizard/frame/InstallCheckMessageBox.h"
-#include "wizard/pages/InstallFindFileDialog.h"
+#include "app/queries/InstallQuestions.h"
 
 namespace {
 
@@ -16,9 +15,9 @@ namespace {
 QueryPolicy overwriteAnswer = QueryPolicy::Ask;
 QueryPolicy readOnlyAnswer = QueryPolicy::Ask;
 
-constexpr int yesNoAllCancel = InstallCheckMessageBox::Yes | InstallCheckMessageBox::YesToAll
-    | InstallCheckMessageBox::No | InstallCheckMessageBox::NoToAll
-    | InstallCheckMessageBox::Cancel;
+constexpr int yesNoAllCancel = InstallQuestions::Yes | InstallQuestions::YesToAll
+    | InstallQuestions::No | InstallQuestions::NoToAll
+    | InstallQuestions::Cancel;
 
 QString quotedPath(const QString &path)
 {
@@ -30,15 +29,15 @@ QString quotedPath(const QString &path)
 bool applyAnswer(int answer, QueryPolicy &policy)
 {
     switch (answer) {
-    case InstallCheckMessageBox::YesToAll:
+    case InstallQuestions::YesToAll:
         policy = QueryPolicy::All;
         return true;
-    case InstallCheckMessageBox::Yes:
+    case InstallQuestions::Yes:
         return true;
-    case InstallCheckMessageBox::NoToAll:
+    case InstallQuestions::NoToAll:
         policy = QueryPolicy::None;
         return false;
-    case InstallCheckMessageBox::Cancel:
+    case InstallQuestions::Cancel:
         throw InstallUserCancelException();
     default:
         return false;
@@ -70,9 +69,7 @@ void resetQueryPolicies()
 
 void reportError(const QString &text)
 {
-    InstallCheckMessageBox::exec(QStringLiteral("Installation Error"),
-                                 text + QStringLiteral(".<p>Click OK to terminate installation"),
-                                 InstallCheckMessageBox::Ok, InstallCheckMessageBox::Ok);
+    InstallQuestions::current().reportError(text);
 }
 
 bool mayReplaceFile(const QDateTime &newTime, qint64 newSize, const QString &path)
@@ -108,7 +105,7 @@ bool confirmOverwrite(const QDateTime &newTime, qint64 newSize, const QString &e
     const QString path = file.path();
     QString heading;
     QString message;
-    int defaultButton = InstallCheckMessageBox::No;
+    int defaultButton = InstallQuestions::No;
     if (existingSeconds == newSeconds) {
         heading = name + QStringLiteral(" already exists");
         message = QStringLiteral("Do you want to overwrite ") + quotedPath(path)
@@ -117,13 +114,13 @@ bool confirmOverwrite(const QDateTime &newTime, qint64 newSize, const QString &e
         heading = QStringLiteral("Older version of ") + name + QStringLiteral(" already exists");
         message = QStringLiteral("Do you want to overwrite ") + quotedPath(path)
             + QStringLiteral(" with newer file?");
-        defaultButton = InstallCheckMessageBox::Yes;
+        defaultButton = InstallQuestions::Yes;
     } else {
         heading = QStringLiteral("Newer version of ") + name + QStringLiteral(" already exists");
         message = QStringLiteral("Do you want to overwrite ") + quotedPath(path)
             + QStringLiteral(" with older file?");
     }
-    return applyAnswer(InstallCheckMessageBox::exec(heading, message, yesNoAllCancel,
+    return applyAnswer(InstallQuestions::current().ask(heading, message, yesNoAllCancel,
                                                     defaultButton),
                        overwriteAnswer);
 }
@@ -137,27 +134,27 @@ bool confirmReadOnlyOverwrite(const QString &existing)
     const QString name = file.fileName();
     const QString path = file.path();
     if (readOnlyAnswer == QueryPolicy::Ask) {
-        const int answer = InstallCheckMessageBox::exec(
+        const int answer = InstallQuestions::current().ask(
             name + QStringLiteral(" is a read only file"),
             QStringLiteral("Do you want to overwrite read only file ") + quotedPath(path)
                 + QStringLiteral("?"),
-            yesNoAllCancel, InstallCheckMessageBox::No);
+            yesNoAllCancel, InstallQuestions::No);
         if (!applyAnswer(answer, readOnlyAnswer))
             return false;
     }
 
     // Keep trying until the file gives way or the user decides to skip it.
     while (!makeWritable(file)) {
-        const int answer = InstallCheckMessageBox::exec(
+        const int answer = InstallQuestions::current().ask(
             QStringLiteral("Cannot make ") + name + QStringLiteral(" writable"),
             QStringLiteral("Do you want to skip over installation of ") + path
                 + QStringLiteral("?"),
-            InstallCheckMessageBox::Yes | InstallCheckMessageBox::No
-                | InstallCheckMessageBox::Cancel,
-            InstallCheckMessageBox::Yes);
-        if (answer == InstallCheckMessageBox::Cancel)
+            InstallQuestions::Yes | InstallQuestions::No
+                | InstallQuestions::Cancel,
+            InstallQuestions::Yes);
+        if (answer == InstallQuestions::Cancel)
             throw InstallUserCancelException();
-        if (answer != InstallCheckMessageBox::No)
+        if (answer != InstallQuestions::No)
             return false;
     }
     return true;
@@ -167,14 +164,12 @@ QString locateFile(const QString &path)
 {
     QString wanted = path;
     while (!FileName(expand(wanted)).exists()) {
-        InstallFindFileDialog dialog(nullptr, wanted);
-        const bool located = dialog.exec() == 1;
         // Folder kinds put the answer into SrcDir or DestDir, which the unchanged
-        // path picks up on the next expansion. A file typed before Cancel is taken
-        // too, so the error names what the user last asked for.
-        if (dialog.kind() == InstallFindFileDialog::LocateFile && (located || !dialog.locatedPath().isEmpty()))
-            wanted = dialog.locatedPath();
-        if (!located) {
+        // path picks up on the next expansion.
+        const InstallQuestions::Location location = InstallQuestions::current().locate(wanted);
+        if (!location.file.isEmpty())
+            wanted = location.file;
+        if (!location.located) {
             throw InstallException(QStringLiteral("Cannot find file '")
                                    + FileName(expand(wanted)).fileName()
                                    + QStringLiteral("'"));

@@ -1,6 +1,6 @@
 #include "app/records/InstallSettings.h"
 
-#include "app/application/InstallApplication.h"
+#include "app/run/InstallRun.h"
 
 #include <QDir>
 #include <QFile>
@@ -32,7 +32,7 @@ void removeLink(const QString &path)
 
 std::unique_ptr<QSettings> openStore(const QString &organisation, const QString &application)
 {
-    if (InstallApplication::isUserModeInstall())
+    if (InstallRun::isUserModeInstall())
         return std::make_unique<QSettings>(QSettings::UserScope, organisation, application);
     // A user's own run writes where that user's environment says; root writes to the
     // machine's store by its path, whatever XDG_CONFIG_DIRS says (sudo -E keeps it).

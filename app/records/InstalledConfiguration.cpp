@@ -26,8 +26,8 @@ const QString programFolderDirAttribute = QStringLiteral("program_folder_dir");
 
 InstallConfigurationItem *applicationTree()
 {
-    const InstallApplication *application = InstallApplication::instance();
-    return application ? application->configurationList() : nullptr;
+    const InstallRun *run = InstallRun::instance();
+    return run ? run->configurationList() : nullptr;
 }
 
 QString lastSegment(const QString &path)
@@ -100,11 +100,11 @@ bool loadInstalledConfiguration(const QString &path, const QString &destination)
     InstallConfigurationItem *root = applicationTree();
     if (!root)
         return false;
-    return loadInstalledConfiguration(*root, path, InstallApplication::instance()->mode(), destination);
+    return loadInstalledConfiguration(*root, path, InstallRun::instance()->mode(), destination);
 }
 
 bool loadInstalledConfiguration(InstallConfigurationItem &root, const QString &path,
-                                InstallApplication::Mode mode, const QString &destination)
+                                InstallRun::Mode mode, const QString &destination)
 {
     if (!QFileInfo::exists(path))
         return false;
@@ -120,7 +120,7 @@ bool loadInstalledConfiguration(InstallConfigurationItem &root, const QString &p
     if (!isSameFolder(destDir, destination))
         return false;
     setVariable(QStringLiteral("DestDir"), destDir);
-    if (mode == InstallApplication::Modify || mode == InstallApplication::Repair) {
+    if (mode == InstallRun::Modify || mode == InstallRun::Repair) {
         const QString srcDir = RecordText::decode(configuration.attribute(srcDirAttribute));
         if (!srcDir.isEmpty())
             setVariable(QStringLiteral("SrcDir"), srcDir);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/application/InstallApplication.h"
+#include "app/run/InstallRun.h"
 
 #include <QString>
 
@@ -26,4 +26,4 @@ bool saveInstalledConfiguration(InstallConfigurationItem &root, const QString &p
 // it came.
 bool loadInstalledConfiguration(const QString &path, const QString &destination);
 bool loadInstalledConfiguration(InstallConfigurationItem &root, const QString &path,
-                                InstallApplication::Mode mode, const QString &destination);
+                                InstallRun::Mode mode, const QString &destination);

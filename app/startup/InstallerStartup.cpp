@@ -16,7 +16,7 @@
 #include "resources/LicenseText.h"
 #include "resources/ProductImages.h"
 #include "wizard/frame/ClassicInstallWizard.h"
-#include "wizard/frame/UnattendedRun.h"
+#include "wizard/frame/WizardQuestions.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -153,7 +153,10 @@ int runInstaller(int argc, char **argv)
     // The platform plug-in is loaded by now; nothing else is taken from outside.
     QCoreApplication::setLibraryPaths({});
     QApplication::setFont(QFont(QStringLiteral("Sans"), 10));
-    UnattendedRun::setActive(unattended);
+    // Without a display the engine's own unattended answers stay in place.
+    WizardQuestions wizardQuestions;
+    if (!unattended)
+        InstallQuestions::install(&wizardQuestions);
     InstallStandardInstallerApplication::setRootRequired(true);
     QGuiApplication::setWindowIcon(ProductImages::windowIcon());
 

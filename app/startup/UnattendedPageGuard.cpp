@@ -2,9 +2,9 @@
 
 #include "app/application/InstallApplication.h"
 #include "app/core/VariableTable.h"
+#include "app/queries/UnattendedQuestions.h"
 #include "wizard/frame/InstallTextDialog.h"
 #include "wizard/frame/InstallWizard.h"
-#include "wizard/frame/UnattendedRun.h"
 
 #include <QMetaObject>
 
@@ -37,7 +37,7 @@ void UnattendedPageGuard::pageAboutToShow(InstallWizardDialog *page)
     InstallWizard *wizard = m_application->wizard();
     if (!page || !wizard || wizard->dialogId(page) == m_progressPageId)
         return;
-    UnattendedRun::report(expand(page->title()), message(page));
+    UnattendedQuestions::report(expand(page->title()), message(page));
     // The page becomes current only after this signal; the cancel acts on it then.
     if (!m_cancelQueued) {
         m_cancelQueued = true;

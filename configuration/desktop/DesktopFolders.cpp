@@ -1,6 +1,6 @@
 #include "configuration/desktop/DesktopFolders.h"
 
-#include "app/application/InstallApplication.h"
+#include "app/run/InstallRun.h"
 #include "media/platform/Environment.h"
 
 namespace {
@@ -17,7 +17,7 @@ QString below(const QString &base, const char *subfolder)
 QString DesktopFolders::baseFolder(int locationKind)
 {
     // A user-mode installation has no business in the system folders.
-    return locationKind == System && !InstallApplication::isUserModeInstall() ? Platform::systemShareFolder()
+    return locationKind == System && !InstallRun::isUserModeInstall() ? Platform::systemShareFolder()
                                                                                : Platform::userShareFolder();
 }
 

@@ -1,6 +1,6 @@
 #include "configuration/desktop/InstallFreeDesktopMimeTypeConfigurationItem.h"
 
-#include "app/application/InstallApplication.h"
+#include "app/run/InstallRun.h"
 #include "app/core/InstallException.h"
 #include "app/core/VariableTable.h"
 #include "configuration/desktop/DesktopFolders.h"
@@ -12,7 +12,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
-#include <QPixmap>
 
 namespace {
 
@@ -20,8 +19,8 @@ const char mimeInfoNamespace[] = "http://www.freedesktop.org/standards/shared-mi
 
 void addCommand(const QStringList &command)
 {
-    if (InstallApplication *application = InstallApplication::instance())
-        application->addPostInstallCommand(command, true);
+    if (InstallRun *run = InstallRun::instance())
+        run->addPostInstallCommand(command, true);
 }
 
 } // namespace
@@ -109,8 +108,9 @@ bool InstallFreeDesktopMimeTypeConfigurationItem::writeIcon(const QImage &image,
     // A missing or unreadable source image must not leave empty icon files behind.
     if (image.isNull() || !Platform::makePath(folder))
         return false;
-    const QPixmap scaled = QPixmap::fromImage(
-            image.scaled(size, size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+    // An image, not a pixmap: scaling and saving need no window system, so a run
+    // without a display writes the same icons.
+    const QImage scaled = image.scaled(size, size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     QByteArray png;
     QBuffer buffer(&png);
     if (!buffer.open(QIODevice::WriteOnly) || !scaled.save(&buffer, "PNG", 100))

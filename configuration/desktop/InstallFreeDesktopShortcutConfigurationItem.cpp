@@ -1,6 +1,6 @@
 #include "configuration/desktop/InstallFreeDesktopShortcutConfigurationItem.h"
 
-#include "app/application/InstallApplication.h"
+#include "app/run/InstallRun.h"
 #include "app/core/InstallException.h"
 #include "app/core/VariableTable.h"
 #include "configuration/desktop/DesktopFolders.h"
@@ -37,8 +37,8 @@ QString desktopFileName(const QString &vendor, const QString &name)
 
 void addRefreshCommand(const QString &applicationsFolder)
 {
-    if (InstallApplication *application = InstallApplication::instance())
-        application->addPostInstallCommand(
+    if (InstallRun *run = InstallRun::instance())
+        run->addPostInstallCommand(
                 {QStringLiteral("update-desktop-database"), QStringLiteral("-q"), applicationsFolder}, true);
 }
 

@@ -1,6 +1,6 @@
 #include "configuration/desktop/VantorDriverInstallConfigurationItem.h"
 
-#include "app/application/InstallApplication.h"
+#include "app/run/InstallRun.h"
 #include "app/core/InstallException.h"
 #include "configuration/desktop/DesktopFolders.h"
 #include "media/install/InstallMedia.h"
@@ -44,10 +44,10 @@ void VantorDriverInstallConfigurationItem::offerOnlyToRoot()
 
 void VantorDriverInstallConfigurationItem::doInstall()
 {
-    InstallApplication *application = InstallApplication::instance();
-    if (!application)
+    InstallRun *run = InstallRun::instance();
+    if (!run)
         throw InstallException(QStringLiteral("No installation media"));
-    application->media()->installFiles({rulesFileName()}, QStringLiteral("bin"),
+    run->media()->installFiles({rulesFileName()}, QStringLiteral("bin"),
                                        DesktopFolders::udevRulesFolder());
     // udev reads the rules as any user; the file must not keep the payload's mode.
     QFile::setPermissions(rulesFilePath(), QFileDevice::ReadOwner | QFileDevice::WriteOwner

@@ -4,7 +4,7 @@
 #include "app/core/VariableTable.h"
 #include "media/platform/FileSystem.h"
 #include "media/platform/FolderBelow.h"
-#include "wizard/frame/InstallCheckMessageBox.h"
+#include "app/queries/InstallQuestions.h"
 
 #include <QFileInfo>
 
@@ -40,18 +40,18 @@ void FileRemovalLoop::removeWhilePresent(const QString &path, const std::functio
             return;
         if (removeOnce())
             return;
-        const int answer = InstallCheckMessageBox::exec(
+        const int answer = InstallQuestions::current().ask(
                 QStringLiteral("Cannot remove ") + QFileInfo(path).fileName(),
                 QStringLiteral("The file ") + Platform::cleanPath(path)
                         + QStringLiteral(" cannot be removed, please check that it is not in use."
                                          "<p>Click Retry to remove file, Ignore to skip the file or "
                                          "Cancel to terminate installation."),
-                InstallCheckMessageBox::Retry | InstallCheckMessageBox::Ignore
-                        | InstallCheckMessageBox::Cancel,
-                InstallCheckMessageBox::Retry);
-        if (answer == InstallCheckMessageBox::Cancel)
+                InstallQuestions::Retry | InstallQuestions::Ignore
+                        | InstallQuestions::Cancel,
+                InstallQuestions::Retry);
+        if (answer == InstallQuestions::Cancel)
             throw InstallUserCancelException();
-        if (answer == InstallCheckMessageBox::Ignore)
+        if (answer == InstallQuestions::Ignore)
             return;
     }
 }

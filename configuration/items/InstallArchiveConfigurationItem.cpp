@@ -1,6 +1,6 @@
 #include "configuration/items/InstallArchiveConfigurationItem.h"
 
-#include "app/application/InstallApplication.h"
+#include "app/run/InstallRun.h"
 #include "app/core/InstallException.h"
 #include "app/core/VariableTable.h"
 #include "configuration/items/FileRemovalLoop.h"
@@ -17,10 +17,10 @@ namespace {
 
 InstallMedia *applicationMedia()
 {
-    const InstallApplication *application = InstallApplication::instance();
-    if (!application)
+    const InstallRun *run = InstallRun::instance();
+    if (!run)
         throw InstallException(QStringLiteral("No installation media"));
-    return application->media();
+    return run->media();
 }
 
 // The media's progress goes to the item only while this item installs; the connections

@@ -1,6 +1,6 @@
 #include "configuration/items/InstallFilesConfigurationItem.h"
 
-#include "app/application/InstallApplication.h"
+#include "app/run/InstallRun.h"
 #include "app/core/InstallException.h"
 #include "app/core/SystemReason.h"
 #include "app/core/VariableTable.h"
@@ -33,8 +33,8 @@ QString expandedText(const char *text)
 
 bool isRemoveMode()
 {
-    const InstallApplication *application = InstallApplication::instance();
-    return application && application->mode() == InstallApplication::Remove;
+    const InstallRun *run = InstallRun::instance();
+    return run && run->mode() == InstallRun::Remove;
 }
 
 } // namespace

@@ -1,14 +1,13 @@
 #include "configuration/model/InstallConfigurationItem.h"
 
-#include "app/application/InstallApplication.h"
+#include "app/run/InstallRun.h"
 #include "app/core/InstallException.h"
 #include "app/core/InstallUserCancelException.h"
 #include "app/core/RecordText.h"
 #include "app/core/VariableTable.h"
+#include "app/queries/InstallQuestions.h"
 #include "configuration/model/InstallConfigurationItemBuilder.h"
 #include "configuration/model/InstallConfigurationList.h"
-#include "wizard/frame/InstallCheckMessageBox.h"
-#include "wizard/frame/UnattendedRun.h"
 
 #include <QDomDocument>
 #include <QDomElement>
@@ -29,20 +28,19 @@ bool isOptionalLevel(int level)
     return level == 3 || level == 4;
 }
 
-// True when the user asked to stop the run rather than skip the failed item.
-bool userWantsToTerminate(const QString &heading, const QString &message)
+// True when the user asked to stop the run rather than skip the failed item. Nobody
+// can answer a headless run: it ends with `failure`, saying what failed.
+bool userWantsToTerminate(const QString &heading, const QString &message, const QString &failure)
 {
-    const int answer = InstallCheckMessageBox::exec(heading, message,
-                                                    InstallCheckMessageBox::Yes
-                                                        | InstallCheckMessageBox::No,
-                                                    InstallCheckMessageBox::Yes);
-    return answer == InstallCheckMessageBox::Yes;
+    const int answer = InstallQuestions::current().ask(
+            {heading, message, InstallQuestions::Yes | InstallQuestions::No, InstallQuestions::Yes, failure});
+    return answer == InstallQuestions::Yes;
 }
 
-bool currentModeIs(InstallApplication::Mode mode)
+bool currentModeIs(InstallRun::Mode mode)
 {
-    const InstallApplication *application = InstallApplication::instance();
-    return application && application->mode() == mode;
+    const InstallRun *run = InstallRun::instance();
+    return run && run->mode() == mode;
 }
 
 // The attribute text of one property value in the installed-state document.
@@ -177,22 +175,22 @@ bool InstallConfigurationItem::willInstall() const
     // Optional components follow the user's choice alone, whatever the mode.
     if (isOptionalLevel(m_level))
         return m_install;
-    const InstallApplication *application = InstallApplication::instance();
-    if (!application)
+    const InstallRun *run = InstallRun::instance();
+    if (!run)
         return false;
-    switch (application->mode()) {
-    case InstallApplication::Minimal:
+    switch (run->mode()) {
+    case InstallRun::Minimal:
         return m_level <= 0 && m_install;
-    case InstallApplication::Typical:
+    case InstallRun::Typical:
         return m_level <= 1 && m_install;
-    case InstallApplication::Full:
+    case InstallRun::Full:
         return m_level <= 2 && m_install;
-    case InstallApplication::Custom:
-    case InstallApplication::Modify:
-    case InstallApplication::Repair:
-    case InstallApplication::Upgrade:
+    case InstallRun::Custom:
+    case InstallRun::Modify:
+    case InstallRun::Repair:
+    case InstallRun::Upgrade:
         return m_install;
-    case InstallApplication::Remove:
+    case InstallRun::Remove:
         return false;
     }
     return false;
@@ -203,7 +201,7 @@ bool InstallConfigurationItem::willUninstall() const
     if (!m_uninstall)
         return false;
     // Repair and upgrade take away everything removable before putting it back.
-    if (currentModeIs(InstallApplication::Repair) || currentModeIs(InstallApplication::Upgrade))
+    if (currentModeIs(InstallRun::Repair) || currentModeIs(InstallRun::Upgrade))
         return true;
     return !willInstall();
 }
@@ -216,17 +214,14 @@ bool InstallConfigurationItem::install()
             doInstall();
             setInstalled(fullyInstalled, false);
         } catch (const InstallException &failure) {
-            // Nobody can answer a headless run: it ends here, saying what failed.
-            if (UnattendedRun::isActive())
-                throw InstallException(QStringLiteral("The installation of the ") + m_name
-                                       + QStringLiteral(" component has failed.<p>") + failure.message()
-                                       + QLatin1Char('.'));
             const QString heading = m_name + QStringLiteral(" Installation Failed");
             const QString message = QStringLiteral("<p>The installation of the ") + m_name
                 + QStringLiteral(" component has failed.</p><p>") + failure.message()
                 + QStringLiteral(".</p><p>Do you want to terminate the installation?</p>"
                                  "<p>Click Yes to terminate installation or No to continue.</p>");
-            if (userWantsToTerminate(heading, message))
+            const QString unanswered = QStringLiteral("The installation of the ") + m_name
+                + QStringLiteral(" component has failed.<p>") + failure.message() + QLatin1Char('.');
+            if (userWantsToTerminate(heading, message, unanswered))
                 throw InstallUserCancelException();
         }
         emitFinished();
@@ -254,17 +249,15 @@ bool InstallConfigurationItem::uninstall()
         setInstalled(notInstalled, false);
     } catch (const InstallException &failure) {
         // A repair reinstalls the item right after, so a failed removal does no harm.
-        if (!currentModeIs(InstallApplication::Repair) && UnattendedRun::isActive())
-            throw InstallException(QStringLiteral("The removal of the ") + m_name
-                                   + QStringLiteral(" component has failed.<p>") + failure.message()
-                                   + QLatin1Char('.'));
-        if (!currentModeIs(InstallApplication::Repair)) {
+        if (!currentModeIs(InstallRun::Repair)) {
             const QString heading = m_name + QStringLiteral(" Removal Failed");
             const QString message = QStringLiteral("The removal of the ") + m_name
                 + QStringLiteral(" component has failed.<p>") + failure.message()
                 + QStringLiteral(".<p>Do you want to terminate the installation? "
                                  "Click Yes to terminate installation or No to continue.");
-            if (userWantsToTerminate(heading, message))
+            const QString unanswered = QStringLiteral("The removal of the ") + m_name
+                + QStringLiteral(" component has failed.<p>") + failure.message() + QLatin1Char('.');
+            if (userWantsToTerminate(heading, message, unanswered))
                 throw InstallUserCancelException();
         }
     }

@@ -43,3 +43,16 @@ int runAll(int argc, char **argv);
         ApplicationClass application(argc, argv); \
         return TestMain::runAll(argc, argv); \
     }
+
+// The same for a program whose questions are answered in boxes and dialogs, as in a
+// run somebody watches; the questions' class comes in with ApplicationClass's layer.
+#define STUDIO_SANDBOXED_WIZARD_TEST_MAIN(ApplicationClass, QuestionsClass) \
+    int main(int argc, char **argv) \
+    { \
+        if (!Sandbox::isInside()) \
+            return Sandbox::run(argc, argv); \
+        ApplicationClass application(argc, argv); \
+        QuestionsClass questions; \
+        QuestionsClass::install(&questions); \
+        return TestMain::runAll(argc, argv); \
+    }

@@ -9,7 +9,7 @@
 #include "resources/LicenseText.h"
 #include "wizard/frame/ClassicInstallWizard.h"
 #include "wizard/frame/InstallPushButton.h"
-#include "wizard/frame/UnattendedRun.h"
+#include "app/queries/InstallQuestions.h"
 #include "wizard/pages/InstallCheckBoxDialog.h"
 #include "wizard/pages/InstallChooseDestinationDialog.h"
 #include "wizard/pages/InstallConfigurationItemCheckBox.h"
@@ -115,7 +115,7 @@ struct Installer
 void WizardRunsTest::initTestCase()
 {
     // A question nobody expects is answered at once instead of waiting for a click.
-    UnattendedRun::setActive(true);
+    InstallQuestions::install(nullptr);
     E2e::fixture(); // also sets the file-creation mask
     for (const char *folder : {"/share", "/etc", "/xdg"}) // made under whatever mask the tests started with
         QVERIFY(::chmod(QFile::encodeName(Sandbox::root() + folder).constData(), 0755) == 0);

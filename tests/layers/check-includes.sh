@@ -12,8 +12,11 @@ layer_of() {
     app/core/*) echo core ;;
     media/platform/*) echo platform ;;
     media/archive/*) echo archive ;;
+    app/run/*|app/records/*|app/queries/*|configuration/*|media/install/*) echo engine ;;
+    app/console/*|media/text/*) echo console ;;
+    wizard/*|app/application/*|resources/*) echo wizard ;;
+    app/entry/*|app/startup/*|app/main.cpp) echo setup ;;
     tools/*) echo tools ;;
-    app/*|configuration/*|media/*|wizard/*|resources/*) echo installer ;;
     *) echo external ;;
   esac
 }
@@ -23,7 +26,10 @@ declare -A allowed=(
   [core]=""
   [platform]="core"
   [archive]="core"
-  [installer]="core platform archive"
+  [engine]="core platform archive"
+  [console]="core platform archive"
+  [wizard]="core platform archive engine console"
+  [setup]="core platform archive engine console wizard"
   [tools]="core platform archive"
 )
 

@@ -6,7 +6,7 @@
 #include "app/core/InstallException.h"
 #include "app/queries/UserQueries.h"
 #include "wizard/frame/InstallCheckMessageBox.h"
-#include "wizard/frame/UnattendedRun.h"
+#include "app/queries/InstallQuestions.h"
 #include "wizard/pages/InstallFindFileDialog.h"
 
 #include <QtTest>
@@ -17,7 +17,11 @@ class QuestionBoxTest : public QObject
     Q_OBJECT
 
 private slots:
-    void cleanup() { UnattendedRun::setActive(false); }
+    void cleanup()
+    {
+        if (m_attended)
+            InstallQuestions::install(std::exchange(m_attended, nullptr));
+    }
 
     void answers_data()
     {
@@ -44,7 +48,7 @@ private slots:
         QFETCH(QString, action);
         QFETCH(QList<int>, answers);
         if (action == "unattended") {
-            UnattendedRun::setActive(true);
+            m_attended = InstallQuestions::install(nullptr);
             bool shown = false; // should a box come up anyway, close it: a failure, not a hang
             QTimer guard;
             connect(&guard, &QTimer::timeout, &guard, [&shown] {
@@ -53,7 +57,7 @@ private slots:
             });
             guard.start(0);
             QCOMPARE(InstallCheckMessageBox::exec("Question", "Go on?", buttons, preferred), answers.first());
-            QCOMPARE(InstallFindFileDialog(nullptr, "$(SrcDir)/payload.bin").exec(), 0);
+            QVERIFY(!InstallQuestions::current().locate("$(SrcDir)/payload.bin").located);
             QVERIFY2(!shown, "nothing may be shown in an unattended run");
             return;
         }
@@ -105,6 +109,9 @@ private slots:
             QCOMPARE(failure.message(), error);
         }
     }
+
+private:
+    InstallQuestions *m_attended = nullptr;
 };
 
 STUDIO_TEST_CLASS(QuestionBoxTest)

@@ -5,7 +5,6 @@
 #include "resources/ProductImages.h"
 #include "wizard/frame/InstallPushButton.h"
 #include "wizard/frame/InstallWizard.h"
-#include "wizard/frame/UnattendedRun.h"
 
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -125,10 +124,12 @@ InstallCheckMessageBox::InstallCheckMessageBox(const QString &heading, const QSt
 int InstallCheckMessageBox::exec(const QString &heading, const QString &message, int buttons,
                                  int defaultButton)
 {
-    if (UnattendedRun::isActive()) {
-        UnattendedRun::report(expand(heading), expand(message));
-        return (buttons & Cancel) ? int(Cancel) : defaultButton;
-    }
+    return InstallQuestions::current().ask(heading, message, buttons, defaultButton);
+}
+
+int InstallCheckMessageBox::showModal(const QString &heading, const QString &message, int buttons,
+                                      int defaultButton)
+{
     InstallCheckMessageBox box(heading, message, buttons, defaultButton, dialogParent());
     return box.exec();
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/queries/InstallQuestions.h"
+
 #include <QDialog>
 #include <QString>
 
@@ -12,27 +14,28 @@ class InstallCheckMessageBox : public QDialog
     Q_OBJECT
 public:
     enum Button {
-        Yes = 1,
-        YesToAll = 2,
-        Ok = 4,
-        Retry = 8,
-        No = 16,
-        NoToAll = 32,
-        Ignore = 64,
-        IgnoreAll = 128,
-        Cancel = 256
+        Yes = InstallQuestions::Yes,
+        YesToAll = InstallQuestions::YesToAll,
+        Ok = InstallQuestions::Ok,
+        Retry = InstallQuestions::Retry,
+        No = InstallQuestions::No,
+        NoToAll = InstallQuestions::NoToAll,
+        Ignore = InstallQuestions::Ignore,
+        IgnoreAll = InstallQuestions::IgnoreAll,
+        Cancel = InstallQuestions::Cancel
     };
-    // Yes, Yes to All, No, No to All and Cancel: the set of the "to All" questions.
-    static constexpr int YesNoAllCancel = Yes | YesToAll | No | NoToAll | Cancel;
+    static constexpr int YesNoAllCancel = InstallQuestions::YesNoAllCancel;
 
     InstallCheckMessageBox(const QString &heading, const QString &message, int buttons,
                            int defaultButton, QWidget *parent = nullptr);
 
-    // Builds the box, runs it modally and returns the id of the button pressed. In an
-    // unattended run nothing is shown: the texts go to standard error and the answer is
-    // Cancel when offered, else the default button.
+    // Asks through the process's questions (InstallQuestions::current()): in the wizard
+    // the box, in an unattended run the unattended answer.
     static int exec(const QString &heading, const QString &message, int buttons,
                     int defaultButton);
+    // Builds the box over the wizard, runs it modally and returns the id of the button
+    // pressed.
+    static int showModal(const QString &heading, const QString &message, int buttons, int defaultButton);
     // The same with the buttons YesNoAllCancel.
     static int exec(const QString &heading, const QString &message, int defaultButton);
     using QDialog::exec;

@@ -1,13 +1,10 @@
 #include "wizard/pages/InstallFindFileDialog.h"
 
 #include "app/core/VariableTable.h"
-#include "media/platform/FileName.h"
 #include "resources/ProductImages.h"
 #include "wizard/frame/InstallPushButton.h"
-#include "wizard/frame/UnattendedRun.h"
 
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -15,37 +12,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-struct KindTexts
-{
-    int kind;
-    QString instruction;
-    QString initialText;
-    QString title;
-};
-
-// The kind is read from the unexpanded name: what matters is which variable the
-// missing path was built on, not where it points now.
-KindTexts textsFor(const QString &path, const QString &expandedPath)
-{
-    if (path.contains(QLatin1String("$(SrcDir)")))
-        return {InstallFindFileDialog::LocateInstallationFolder,
-                expand(QStringLiteral("Please locate the '$(Product) $(Version)' installation folder\n"
-                                      "and then click OK to continue. Click Cancel to terminate "
-                                      "installation.")),
-                expand(QStringLiteral("$(SrcDir)")), QStringLiteral("Locate Installation Folder")};
-    if (!path.contains(QLatin1String("$(DestDir)")))
-        return {InstallFindFileDialog::LocateFile,
-                expand(QStringLiteral("<p>Please locate the ") + QFileInfo(expandedPath).fileName()
-                       + QStringLiteral(" file and then click OK to continue. Click Cancel to "
-                                        "terminate installation.")),
-                expandedPath, QStringLiteral("Locate File")};
-    return {InstallFindFileDialog::LocateProductFolder,
-            expand(QStringLiteral("Please locate the '$(Product) $(Version)' folder\n"
-                                  "and then click OK to continue. Click Cancel to terminate "
-                                  "installation.")),
-            expand(QStringLiteral("$(DestDir)")), expand(QStringLiteral("Locate $(Product) Folder"))};
-}
 
 QHBoxLayout *row()
 {
@@ -63,12 +29,7 @@ InstallFindFileDialog::InstallFindFileDialog(QWidget *parent, const QString &pat
     setModal(true);
     setWindowIcon(ProductImages::windowIcon());
 
-    const QString expandedPath = expand(path);
-    m_message = (QFileInfo(expandedPath).isDir()
-                     ? QStringLiteral("<p>Cannot find the directory named:<p>")
-                     : QStringLiteral("<p>Cannot find the file named:<p>"))
-                + FileName(expandedPath).path();
-    const KindTexts texts = textsFor(path, expandedPath);
+    const FindFileRequest texts = FindFileRequest::forPath(path);
     m_kind = texts.kind;
     setWindowTitle(texts.title);
 
@@ -77,7 +38,7 @@ InstallFindFileDialog::InstallFindFileDialog(QWidget *parent, const QString &pat
     auto *logo = new QLabel(this);
     logo->setPixmap(ProductImages::installerLogo());
     layout->addWidget(logo);
-    layout->addWidget(new QLabel(m_message, this));
+    layout->addWidget(new QLabel(texts.missing, this));
     auto *instruction = new QLabel(texts.instruction, this);
     instruction->setWordWrap(true);
     layout->addWidget(instruction);
@@ -110,15 +71,6 @@ InstallFindFileDialog::InstallFindFileDialog(QWidget *parent, const QString &pat
     connect(browse, &QToolButton::clicked, this, &InstallFindFileDialog::onBrowse);
     connect(ok, &QPushButton::clicked, this, &InstallFindFileDialog::onOk);
     connect(cancel, &QPushButton::clicked, this, &InstallFindFileDialog::onCancel);
-}
-
-int InstallFindFileDialog::exec()
-{
-    if (UnattendedRun::isActive()) {
-        UnattendedRun::report(windowTitle(), m_message);
-        return QDialog::Rejected;
-    }
-    return QDialog::exec();
 }
 
 void InstallFindFileDialog::onOk()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/queries/FindFileRequest.h"
+
 #include <QDialog>
 #include <QString>
 
@@ -12,7 +14,11 @@ class InstallFindFileDialog : public QDialog
 {
     Q_OBJECT
 public:
-    enum Kind { LocateFile = 0, LocateInstallationFolder = 1, LocateProductFolder = 2 };
+    enum Kind {
+        LocateFile = FindFileRequest::LocateFile,
+        LocateInstallationFolder = FindFileRequest::LocateInstallationFolder,
+        LocateProductFolder = FindFileRequest::LocateProductFolder
+    };
 
     // path is the unexpanded name of what is missing.
     InstallFindFileDialog(QWidget *parent, const QString &path);
@@ -20,9 +26,6 @@ public:
     int kind() const { return m_kind; }
     QString locatedPath() const { return m_locatedPath; }
     QLineEdit *pathEdit() const { return m_pathEdit; }
-
-    // In an unattended run nobody can answer: Cancel (0) at once.
-    int exec() override;
 
 public slots:
     void onOk();
@@ -33,6 +36,5 @@ public slots:
 private:
     int m_kind = LocateFile;
     QString m_locatedPath;
-    QString m_message;
     QLineEdit *m_pathEdit;
 };
