@@ -1,22 +1,15 @@
 #include "app/application/InstallStandardInstallerApplication.h"
 
-#include "app/application/InstallCommandLine.h"
-#include "app/application/RootFolderGuard.h"
+#include "app/run/InstallCommandLine.h"
+#include "app/run/RootFolderGuard.h"
 #include "app/core/InstallException.h"
 #include "app/core/InstallShutdownException.h"
 #include "app/core/InstallUserCancelException.h"
-#include "app/core/ProcessEnd.h"
 #include "app/core/VariableTable.h"
 #include "app/run/ModeText.h"
 #include "app/queries/InstallQuestions.h"
 #include "app/queries/UserQueries.h"
-#include "app/records/InstalledConfiguration.h"
-#include "configuration/desktop/VantorDriverInstallConfigurationItem.h"
 #include "configuration/model/InstallConfigurationList.h"
-#include "configuration/items/InstallSettingKeyConfigurationItem.h"
-#include "configuration/product/InstallStandardInstallerConfigurationList.h"
-#include "media/install/FileStoreInstallMedia.h"
-#include "media/install/PackageArchiveInstallMedia.h"
 #include "media/platform/Environment.h"
 #include "media/platform/FileSystem.h"
 #include "wizard/frame/InstallCheckMessageBox.h"
@@ -39,25 +32,13 @@
 
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <cstdio>
 #include <new>
-#include <unistd.h>
 
 namespace {
-
-bool rootRequiredFlag = false;
 
 bool isInstallMode(InstallApplication::Mode mode)
 {
     return mode >= InstallApplication::Minimal && mode <= InstallApplication::Custom;
-}
-
-// A user-mode installation is removed by its owner without root: its uninstaller lies
-// in a folder that user owns, which only that user (or root) could have written.
-bool isOwnUninstaller(const InstallCommandLine &commandLine)
-{
-    return commandLine.programIsUninstaller() && !Platform::isAdministrator()
-           && QFileInfo(Platform::executableFolder()).ownerId() == ::getuid();
 }
 
 } // namespace
@@ -66,77 +47,10 @@ InstallStandardInstallerApplication::InstallStandardInstallerApplication(
     QWidget *mainWindow, InstallWizard *wizard, InstallConfigurationList *configurationList,
     const QString &licenceText, const QString &finishText1, const QString &finishText2,
     const QString &finishText3, const QStringList &arguments)
-    : InstallApplication(mainWindow, wizard, configurationList), m_steps(*this, *this)
+    : InstallApplication(mainWindow, wizard, configurationList), m_reporter(*this), m_steps(*this, m_reporter)
 {
-    const InstallCommandLine commandLine(arguments);
-    // Errors of the command line and of the root check end the process before anything
-    // was shown or written.
-    if (!commandLine.isValid()) {
-        reportError(commandLine.error());
-        ProcessEnd::now(1);
-    }
-    applyCommandLine(commandLine);
-    if (isRootRequired() && !Platform::isAdministrator()) {
-        reportError(QStringLiteral("The installer must be run as root.\n"
-                                   "To install for yourself only, run it with --user-mode-install"));
-        ProcessEnd::now(1);
-    }
-
-    setMode(Typical);
-    if (commandLine.programIsUninstaller())
-        setMode(Remove);
-    if (commandLine.modifyRequested())
-        setMode(Modify);
-    else if (commandLine.removeRequested())
-        setMode(Remove);
-    else if (commandLine.repairRequested())
-        setMode(Repair);
-
-    createMedia(commandLine);
+    setUp(InstallCommandLine(arguments));
     registerPages(licenceText, finishText1, finishText2, finishText3);
-}
-
-bool InstallStandardInstallerApplication::isRootRequired()
-{
-    return rootRequiredFlag;
-}
-
-void InstallStandardInstallerApplication::setRootRequired(bool required)
-{
-    rootRequiredFlag = required;
-}
-
-void InstallStandardInstallerApplication::applyCommandLine(const InstallCommandLine &commandLine)
-{
-    // Root would write where the user's environment points (XDG_DATA_HOME, HOME) and
-    // hand the result to whoever controls those folders.
-    if (commandLine.userModeInstall() && Platform::isAdministrator()) {
-        reportError(QStringLiteral("--user-mode-install installs for the user who runs it; run it without sudo"));
-        ProcessEnd::now(1);
-    }
-    const bool userMode = commandLine.userModeInstall() || isOwnUninstaller(commandLine);
-    setRunFlags(commandLine.runFlags() | (userMode ? UserModeInstall : 0));
-    for (const InstallCommandLine::Assignment &assignment : commandLine.assignments()) {
-        if (assignment.isPath)
-            setPathVariable(assignment.name, assignment.value);
-        else
-            setVariable(assignment.name, assignment.value);
-    }
-    if (userMode) {
-        setRootRequired(false);
-        for (InstallConfigurationItem *item : configurationList()->findChildren<InstallConfigurationItem *>()) {
-            if (auto *rules = dynamic_cast<VantorDriverInstallConfigurationItem *>(item))
-                rules->offerOnlyToRoot();
-        }
-    }
-}
-
-void InstallStandardInstallerApplication::createMedia(const InstallCommandLine &commandLine)
-{
-    if (commandLine.dataFile().isEmpty())
-        setMedia(new FileStoreInstallMedia(QStringLiteral("$(SrcDir)")));
-    else
-        setMedia(new PackageArchiveInstallMedia(commandLine.dataFile(), commandLine.dataOffset()));
 }
 
 void InstallStandardInstallerApplication::addPage(InstallWizardDialog *page, int id)
@@ -244,31 +158,7 @@ QString InstallStandardInstallerApplication::maintenanceRecordPath() const
 
 void InstallStandardInstallerApplication::startMaintenance()
 {
-    const QString recordPath = maintenanceRecordPath();
-    // A record elsewhere (beside the running uninstall copy in "bin") belongs to the
-    // installation that holds that folder.
-    const QString recordFolder = QFileInfo(recordPath).path();
-    const QString destination = recordPath == expand(QStringLiteral("$(InstallerDir)/IConf.xml"))
-                                        ? expand(QStringLiteral("$(DestDir)"))
-                                        : QFileInfo(recordFolder).path();
-    for (const QString &folder : {destination, recordFolder}) {
-        const QString refusal = RootFolderGuard::refusal(folder, true);
-        if (!refusal.isEmpty())
-            throw InstallException(refusal);
-    }
-    // Removing without the record would take only the installer's own files away and
-    // still report success.
-    if (QFileInfo::exists(recordPath) && !m_steps.readRecord(recordPath, destination) && mode() != Upgrade)
-        throw InstallException(QStringLiteral("Cannot read the installation record ") + recordPath);
-    if (variable(QStringLiteral("DestDir")).isEmpty()) {
-        const QString caption = expand(QStringLiteral("Please locate $(Product) folder.\n"));
-        const QString answer =
-                InstallQuestions::current().chooseFolder(caption, expand(QStringLiteral("$(DestDir)")));
-        if (answer.isEmpty())
-            throw InstallException(QStringLiteral("$(Product) folder not located"));
-        setVariable(QStringLiteral("DestDir"), answer);
-    }
-    m_steps.checkInstalledComponents();
+    m_steps.openInstallation(maintenanceRecordPath());
     if (mode() == Upgrade) {
         showFirstPage(UpgradeWelcomePage, "startQuietUpgrade");
     } else {
@@ -664,63 +554,6 @@ void InstallStandardInstallerApplication::finishRun(int result, bool closingActi
     }
     setResult(result);
     quit();
-}
-
-// ---- what the steps show -------------------------------------------------------------
-
-void InstallStandardInstallerApplication::showPhase(Phase phase)
-{
-    if (InstallProgressDialog *progress = progressPage())
-        progress->setMode(phase);
-    showPage(ProgressPage);
-    QCoreApplication::processEvents();
-}
-
-void InstallStandardInstallerApplication::setConfigurationPrefix(const QString &prefix)
-{
-    progressPage()->setConfigurationPrefix(prefix);
-}
-
-void InstallStandardInstallerApplication::showDataProgress(quint64 done, quint64 total)
-{
-    InstallProgressDialog *progress = progressPage();
-    if (!progress)
-        return;
-    constexpr quint64 unit = 1024 * 1024;
-    progress->setTaskTotalSteps(int(total / unit) + 1);
-    progress->setTaskProgress(int(qMin(done, total) / unit));
-    QCoreApplication::processEvents();
-}
-
-void InstallStandardInstallerApplication::endQuietRun()
-{
-    quit();
-}
-
-void InstallStandardInstallerApplication::showSuccess(const QString &message)
-{
-    auto *finished = qobject_cast<InstallTextDialog *>(page(FinishedPage));
-    if (finished) {
-        finished->setTitle(byMode(mode(), "Install Complete", "Modify Complete", "Repair Complete",
-                                  "Uninstall Complete", "Upgrade Complete"),
-                           QString());
-        const QString closing = mode() == Remove
-                                    ? QStringLiteral("<p>Click Finish to close the installer.")
-                                    : QStringLiteral("<p>Click Finish to complete the installation.");
-        finished->setText(expand(message + closing));
-    }
-    showPage(FinishedPage);
-}
-
-void InstallStandardInstallerApplication::showFailure(const QString &message)
-{
-    if (auto *failed = qobject_cast<InstallTextDialog *>(page(FailedPage))) {
-        failed->setTitle(byMode(mode(), "Installation Failed", "Modify Failed", "Repair Failed",
-                                "Uninstall Failed", "Upgrade Failed"),
-                         QString());
-        failed->setText(expand(message + QStringLiteral("<p>Click Finish to terminate the installer.")));
-    }
-    showPage(FailedPage);
 }
 
 // Nobody cancels a run without a display: a question it could not answer stopped it.

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/application/InstallApplication.h"
-#include "app/run/InstallStepReporter.h"
+#include "app/application/WizardStepReporter.h"
 #include "app/run/InstallSteps.h"
 
 #include <QCoreApplication>
@@ -15,7 +15,7 @@ class InstallWizardDialog;
 // The installer run: reads the command line, chooses the mode and the media,
 // registers the twenty pages and answers the wizard's buttons; the check, removal,
 // installation and upgrade steps (InstallSteps) show their progress on its pages.
-class InstallStandardInstallerApplication : public InstallApplication, private InstallStepReporter
+class InstallStandardInstallerApplication : public InstallApplication
 {
     Q_OBJECT
 public:
@@ -51,11 +51,6 @@ public:
                                         const QString &finishText2, const QString &finishText3,
                                         const QStringList &arguments = QCoreApplication::arguments());
 
-    // Whether the installer insists on the real user id 0; the start-up sets it, the
-    // option "--user-mode-install" clears it.
-    static bool isRootRequired();
-    static void setRootRequired(bool required);
-
     void start() override;
     int pageState() override;
     // Lets a product renumber a page before the Next handler acts on it.
@@ -82,8 +77,6 @@ protected:
     InstallProgressDialog *progressPage() const;
 
 private:
-    void applyCommandLine(const InstallCommandLine &commandLine);
-    void createMedia(const InstallCommandLine &commandLine);
     void registerPages(const QString &licenceText, const QString &finishText1,
                        const QString &finishText2, const QString &finishText3);
     void addPage(InstallWizardDialog *page, int id);
@@ -108,13 +101,8 @@ private:
     bool hasCheckListEntries(int id) const;
     void showPage(int id);
 
-    void showPhase(Phase phase) override;
-    void setConfigurationPrefix(const QString &prefix) override;
-    void showDataProgress(quint64 done, quint64 total) override;
-    void showSuccess(const QString &message) override;
-    void showFailure(const QString &message) override;
-    void endQuietRun() override;
     QString cancelledText() const;
 
+    WizardStepReporter m_reporter;
     InstallSteps m_steps;
 };

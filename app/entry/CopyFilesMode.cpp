@@ -1,6 +1,6 @@
 #include "app/entry/CopyFilesMode.h"
 
-#include "app/application/RootFolderGuard.h"
+#include "app/run/RootFolderGuard.h"
 #include "app/core/TerminalSafeText.h"
 #include "app/console/ConsoleLicenseDialogue.h"
 #include "app/console/TextProgressBar.h"

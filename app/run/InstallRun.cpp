@@ -1,13 +1,34 @@
 #include "app/run/InstallRun.h"
 
 #include "app/core/InstallException.h"
+#include "app/core/ProcessEnd.h"
+#include "app/core/VariableTable.h"
+#include "app/queries/UserQueries.h"
+#include "app/run/InstallCommandLine.h"
+#include "configuration/desktop/VantorDriverInstallConfigurationItem.h"
 #include "configuration/model/InstallConfigurationList.h"
-#include "media/install/InstallMedia.h"
+#include "media/install/FileStoreInstallMedia.h"
+#include "media/install/PackageArchiveInstallMedia.h"
+#include "media/platform/Environment.h"
+#include "media/platform/FileSystem.h"
 #include "media/platform/ProcessRunner.h"
+
+#include <QFileInfo>
+
+#include <unistd.h>
 
 namespace {
 
 InstallRun *currentRun = nullptr;
+bool rootRequiredFlag = false;
+
+// A user-mode installation is removed by its owner without root: its uninstaller lies
+// in a folder that user owns, which only that user (or root) could have written.
+bool isOwnUninstaller(const InstallCommandLine &commandLine)
+{
+    return commandLine.programIsUninstaller() && !Platform::isAdministrator()
+           && QFileInfo(Platform::executableFolder()).ownerId() == ::getuid();
+}
 
 } // namespace
 
@@ -31,6 +52,65 @@ InstallRun::~InstallRun()
 InstallRun *InstallRun::instance()
 {
     return currentRun;
+}
+
+bool InstallRun::isRootRequired()
+{
+    return rootRequiredFlag;
+}
+
+void InstallRun::setRootRequired(bool required)
+{
+    rootRequiredFlag = required;
+}
+
+void InstallRun::setUp(const InstallCommandLine &commandLine)
+{
+    if (!commandLine.isValid()) {
+        reportError(commandLine.error());
+        ProcessEnd::now(1);
+    }
+    // Root would write where the user's environment points (XDG_DATA_HOME, HOME) and
+    // hand the result to whoever controls those folders.
+    if (commandLine.userModeInstall() && Platform::isAdministrator()) {
+        reportError(QStringLiteral("--user-mode-install installs for the user who runs it; run it without sudo"));
+        ProcessEnd::now(1);
+    }
+    const bool userMode = commandLine.userModeInstall() || isOwnUninstaller(commandLine);
+    setRunFlags(commandLine.runFlags() | (userMode ? UserModeInstall : 0));
+    for (const InstallCommandLine::Assignment &assignment : commandLine.assignments()) {
+        if (assignment.isPath)
+            setPathVariable(assignment.name, assignment.value);
+        else
+            setVariable(assignment.name, assignment.value);
+    }
+    if (userMode) {
+        setRootRequired(false);
+        for (InstallConfigurationItem *item : m_configurationList->findChildren<InstallConfigurationItem *>()) {
+            if (auto *rules = dynamic_cast<VantorDriverInstallConfigurationItem *>(item))
+                rules->offerOnlyToRoot();
+        }
+    }
+    if (isRootRequired() && !Platform::isAdministrator()) {
+        reportError(QStringLiteral("The installer must be run as root.\n"
+                                   "To install for yourself only, run it with --user-mode-install"));
+        ProcessEnd::now(1);
+    }
+
+    setMode(Typical);
+    if (commandLine.programIsUninstaller())
+        setMode(Remove);
+    if (commandLine.modifyRequested())
+        setMode(Modify);
+    else if (commandLine.removeRequested())
+        setMode(Remove);
+    else if (commandLine.repairRequested())
+        setMode(Repair);
+
+    if (commandLine.dataFile().isEmpty())
+        setMedia(new FileStoreInstallMedia(QStringLiteral("$(SrcDir)")));
+    else
+        setMedia(new PackageArchiveInstallMedia(commandLine.dataFile(), commandLine.dataOffset()));
 }
 
 InstallMedia *InstallRun::media() const

@@ -4,6 +4,7 @@
 #include <QObject>
 #include <QStringList>
 
+class InstallCommandLine;
 class InstallConfigurationList;
 class InstallMedia;
 
@@ -27,6 +28,15 @@ public:
 
     // The run of this process, or none (a tool, a test without one).
     static InstallRun *instance();
+
+    // Takes the flags, variables, mode and media from the command line. A command line
+    // in error, user mode asked for by root, or a run without root that needs it are
+    // reported and end the process with status 1 before anything is shown or written.
+    void setUp(const InstallCommandLine &commandLine);
+    // Whether the installer insists on the real user id 0; the start-up sets it, user
+    // mode clears it.
+    static bool isRootRequired();
+    static void setRootRequired(bool required);
 
     Mode mode() const { return m_mode; }
     int result() const { return m_result; }

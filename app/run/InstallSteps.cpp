@@ -5,13 +5,15 @@
 #include "app/records/InstalledConfiguration.h"
 #include "app/run/InstallRun.h"
 #include "app/run/InstallStepReporter.h"
+#include "app/queries/InstallQuestions.h"
 #include "app/run/ModeText.h"
+#include "app/run/RootFolderGuard.h"
 #include "configuration/items/InstallSettingKeyConfigurationItem.h"
 #include "configuration/model/InstallConfigurationList.h"
 #include "configuration/product/InstallStandardInstallerConfigurationList.h"
 #include "media/install/InstallMedia.h"
 
-#include <algorithm>
+#include <QFileInfo>
 
 InstallSteps::InstallSteps(InstallRun &run, InstallStepReporter &reporter) : m_run(run), m_reporter(reporter) {}
 
@@ -216,6 +218,33 @@ void InstallSteps::saveRecord()
 bool InstallSteps::readRecord(const QString &path, const QString &destination)
 {
     return loadInstalledConfiguration(path, destination);
+}
+
+void InstallSteps::openInstallation(const QString &recordPath)
+{
+    // A record elsewhere (beside the running uninstall copy in "bin") belongs to the
+    // installation that holds that folder.
+    const QString recordFolder = QFileInfo(recordPath).path();
+    const QString destination = recordPath == expand(QStringLiteral("$(InstallerDir)/IConf.xml"))
+                                        ? expand(QStringLiteral("$(DestDir)"))
+                                        : QFileInfo(recordFolder).path();
+    for (const QString &folder : {destination, recordFolder}) {
+        const QString refusal = RootFolderGuard::refusal(folder, true);
+        if (!refusal.isEmpty())
+            throw InstallException(refusal);
+    }
+    // Removing without the record would take only the installer's own files away and
+    // still report success.
+    if (QFileInfo::exists(recordPath) && !readRecord(recordPath, destination) && m_run.mode() != InstallRun::Upgrade)
+        throw InstallException(QStringLiteral("Cannot read the installation record ") + recordPath);
+    if (variable(QStringLiteral("DestDir")).isEmpty()) {
+        const QString caption = expand(QStringLiteral("Please locate $(Product) folder.\n"));
+        const QString answer = InstallQuestions::current().chooseFolder(caption, expand(QStringLiteral("$(DestDir)")));
+        if (answer.isEmpty())
+            throw InstallException(QStringLiteral("$(Product) folder not located"));
+        setVariable(QStringLiteral("DestDir"), answer);
+    }
+    checkInstalledComponents();
 }
 
 void InstallSteps::checkInstalledComponents()

@@ -24,6 +24,10 @@ public:
     // A removal writes no record: the uninstaller takes it away with the rest.
     bool remove();
 
+    // Opens the installation whose record is at `recordPath` for removal or upgrade:
+    // its folders must be safe to act in as root, its record must read (an upgrade may
+    // do without), its folder is asked for when unknown, and what it holds is checked.
+    void openInstallation(const QString &recordPath);
     // Reads which items the record says are installed; the Checking phase is shown.
     void checkInstalledComponents();
     bool readRecord(const QString &path, const QString &destination);

@@ -1,6 +1,6 @@
 #include "app/startup/InstallerStartup.h"
 
-#include "app/application/InstallCommandLine.h"
+#include "app/run/InstallCommandLine.h"
 #include "app/application/QuillonInstallerApplication.h"
 #include "app/core/InstallException.h"
 #include "app/core/ProcessEnd.h"

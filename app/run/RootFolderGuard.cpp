@@ -1,4 +1,4 @@
-#include "app/application/RootFolderGuard.h"
+#include "app/run/RootFolderGuard.h"
 
 #include "app/core/PathCleaning.h"
 #include "media/platform/TrustedFolder.h"

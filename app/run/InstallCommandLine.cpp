@@ -1,6 +1,6 @@
-#include "app/application/InstallCommandLine.h"
+#include "app/run/InstallCommandLine.h"
 
-#include "app/application/InstallApplication.h"
+#include "app/run/InstallRun.h"
 #include "media/platform/Environment.h"
 
 namespace {
@@ -28,15 +28,15 @@ void InstallCommandLine::readOption(const QString &argument, QStringList &rest)
         m_modify = true;
     } else if (argument == QLatin1String("--quiet") || argument == QLatin1String("--silent")
                || argument == QLatin1String("-s")) {
-        m_runFlags |= InstallApplication::Quiet;
+        m_runFlags |= InstallRun::Quiet;
     } else if (argument == QLatin1String("--accept-license")) {
-        m_runFlags |= InstallApplication::AcceptLicense;
+        m_runFlags |= InstallRun::AcceptLicense;
     } else if (argument == QLatin1String("--remove")) {
         m_remove = true;
     } else if (argument == QLatin1String("--repair")) {
         m_repair = true;
     } else if (argument == QLatin1String("--no-upgrade")) {
-        m_runFlags |= InstallApplication::NoUpgrade;
+        m_runFlags |= InstallRun::NoUpgrade;
     } else if (argument == QLatin1String("--set")) {
         const QString value = takeValue(rest);
         const int equals = value.indexOf(QLatin1Char('='));
@@ -50,7 +50,7 @@ void InstallCommandLine::readOption(const QString &argument, QStringList &rest)
         m_dataOffset = takeValue(rest);
     } else if (argument == QLatin1String("--user-mode-install")) {
         m_userMode = true;
-        m_runFlags |= InstallApplication::UserModeInstall;
+        m_runFlags |= InstallRun::UserModeInstall;
         m_assignments.append({QStringLiteral("OSAppDir"), Platform::userShareFolder(), true});
     } else {
         m_error = QStringLiteral("Unknown command line option: '") + argument + QLatin1Char('\'');
@@ -65,7 +65,7 @@ bool InstallCommandLine::programIsUninstaller() const
 
 bool InstallCommandLine::isQuiet() const
 {
-    return (m_runFlags & InstallApplication::Quiet) != 0;
+    return (m_runFlags & InstallRun::Quiet) != 0;
 }
 
 quint32 InstallCommandLine::dataOffset() const
