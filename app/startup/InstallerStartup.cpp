@@ -7,7 +7,7 @@
 #include "app/core/ProductIdentity.h"
 #include "app/core/VariableTable.h"
 #include "app/queries/UserQueries.h"
-#include "app/startup/InstallerVariables.h"
+#include "app/run/InstallerVariables.h"
 #include "app/startup/StudioApplication.h"
 #include "app/startup/SudoOwnershipRepair.h"
 #include "app/startup/UnattendedPageGuard.h"

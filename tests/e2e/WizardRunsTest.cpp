@@ -2,7 +2,7 @@
 
 #include "app/application/QuillonInstallerApplication.h"
 #include "app/core/VariableTable.h"
-#include "app/startup/InstallerVariables.h"
+#include "app/run/InstallerVariables.h"
 #include "common/Sandbox.h"
 #include "common/TestMain.h"
 #include "configuration/product/ConfigurationList.h"

@@ -3,7 +3,7 @@
 
 #include "Support.h"
 
-#include "app/application/InstallCommandLine.h"
+#include "app/run/InstallCommandLine.h"
 #include "app/queries/UserQueries.h"
 #include "app/startup/StudioApplication.h"
 

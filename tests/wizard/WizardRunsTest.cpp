@@ -7,7 +7,7 @@
 #include "app/core/InstallException.h"
 #include "app/core/VariableTable.h"
 #include "app/records/InstalledConfiguration.h"
-#include "app/startup/InstallerVariables.h"
+#include "app/run/InstallerVariables.h"
 #include "configuration/items/InstallSystemEnvironmentConfigurationItem.h"
 #include "configuration/product/ConfigurationList.h"
 #include "resources/LicenseText.h"

@@ -1,4 +1,4 @@
-#include "app/startup/InstallerVariables.h"
+#include "app/run/InstallerVariables.h"
 
 #include "app/core/ProductIdentity.h"
 #include "app/core/VariableTable.h"
