@@ -5,8 +5,8 @@
 
 #include <QTreeWidget>
 
-CustomItem::CustomItem(QTreeWidget *view, InstallConfigurationItem *item)
-    : QTreeWidgetItem(view), m_item(item)
+CustomItem::CustomItem(QTreeWidget *tree, InstallConfigurationItem *item)
+    : QTreeWidgetItem(tree), m_item(item)
 {
     attach();
 }

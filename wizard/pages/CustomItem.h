@@ -14,7 +14,7 @@ class CustomItem : public QObject, public QTreeWidgetItem
 public:
     enum Column { IconColumn = 0, NameColumn = 1 };
 
-    CustomItem(QTreeWidget *view, InstallConfigurationItem *item);
+    CustomItem(QTreeWidget *tree, InstallConfigurationItem *item);
     CustomItem(CustomItem *parentEntry, InstallConfigurationItem *item);
 
     InstallConfigurationItem *item() const { return m_item; }

@@ -4,10 +4,10 @@
 
 #include <QTreeWidget>
 
-InstallConfigurationItemCheckBox::InstallConfigurationItemCheckBox(QTreeWidget *view, const QString &text,
+InstallConfigurationItemCheckBox::InstallConfigurationItemCheckBox(QTreeWidget *tree, const QString &text,
                                                                    const QString &description,
                                                                    InstallConfigurationItem *item)
-    : QTreeWidgetItem(view), m_item(item), m_description(description)
+    : QTreeWidgetItem(tree), m_item(item), m_description(description)
 {
     setText(0, text);
     // A new box starts cleared without telling anybody, so that an item which will not
@@ -27,9 +27,9 @@ InstallConfigurationItemCheckBox::InstallConfigurationItemCheckBox(QTreeWidget *
 void InstallConfigurationItemCheckBox::updateEnabled()
 {
     const InstallConfigurationItem *parent = m_item->parentItem();
-    Qt::ItemFlags itemFlags = flags();
-    itemFlags.setFlag(Qt::ItemIsEnabled, !parent || parent->willInstall());
-    setFlags(itemFlags);
+    Qt::ItemFlags newFlags = flags();
+    newFlags.setFlag(Qt::ItemIsEnabled, !parent || parent->willInstall());
+    setFlags(newFlags);
 }
 
 void InstallConfigurationItemCheckBox::setOn(bool on)

@@ -13,7 +13,7 @@ class InstallConfigurationItemCheckBox : public QObject, public QTreeWidgetItem
 {
     Q_OBJECT
 public:
-    InstallConfigurationItemCheckBox(QTreeWidget *view, const QString &text,
+    InstallConfigurationItemCheckBox(QTreeWidget *tree, const QString &text,
                                      const QString &description, InstallConfigurationItem *item);
 
     InstallConfigurationItem *item() const { return m_item; }
