@@ -47,13 +47,6 @@ QStringList argumentList(int argc, char **argv)
     return arguments;
 }
 
-bool hasDisplay()
-{
-    return qEnvironmentVariableIsSet("DISPLAY") || qEnvironmentVariableIsSet("WAYLAND_DISPLAY")
-           || qEnvironmentVariableIsSet("QT_QPA_PLATFORM");
-}
-
-
 // Without XDG_RUNTIME_DIR (under sudo, say) Qt makes itself a runtime folder in the
 // temporary folder; one it made for this run goes when the run ends.
 void forgetQtRuntimeFolder()
@@ -128,7 +121,7 @@ int runInstaller(int argc, char **argv)
     // Scripts and remote sessions ask for a quiet run without any display: it runs on
     // the offscreen platform and never waits for an answer nobody can give.
     const bool quiet = InstallCommandLine(argumentList(argc, argv)).isQuiet();
-    const bool unattended = quiet && !hasDisplay();
+    const bool unattended = quiet && !Platform::hasDisplay();
     if (unattended)
         qputenv("QT_QPA_PLATFORM", "offscreen");
 

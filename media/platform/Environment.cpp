@@ -107,4 +107,10 @@ bool isAdministrator()
     return ::getuid() == 0;
 }
 
+bool hasDisplay()
+{
+    return qEnvironmentVariableIsSet("DISPLAY") || qEnvironmentVariableIsSet("WAYLAND_DISPLAY")
+           || qEnvironmentVariableIsSet("QT_QPA_PLATFORM");
+}
+
 } // namespace Platform

@@ -16,5 +16,8 @@ QString userShareFolder();       // HOME + "/.local/share"
 QString systemShareFolder();     // "/usr/share"
 QString rootFolder();            // "/"
 bool isAdministrator();          // real user id is 0
+// A window can be shown: DISPLAY, WAYLAND_DISPLAY or QT_QPA_PLATFORM is set, any one of
+// them (a desktop session may set only one).
+bool hasDisplay();
 
 } // namespace Platform

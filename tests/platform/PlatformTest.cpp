@@ -147,6 +147,34 @@ private slots:
         QCOMPARE(Platform::executableFolder(), QCoreApplication::applicationDirPath());
     }
 
+    // A desktop session may set only one of the three; a run with none is headless.
+    void display_data()
+    {
+        QTest::addColumn<QByteArrayList>("values"); // DISPLAY, WAYLAND_DISPLAY, QT_QPA_PLATFORM; null: unset
+        QTest::addColumn<bool>("expected");
+        const QByteArray unset;
+        QTest::newRow("X11 alone") << QByteArrayList{":0", unset, unset} << true;
+        QTest::newRow("Wayland alone") << QByteArrayList{unset, "wayland-0", unset} << true;
+        QTest::newRow("a platform plug-in asked for") << QByteArrayList{unset, unset, "offscreen"} << true;
+        QTest::newRow("set but empty still counts") << QByteArrayList{"", unset, unset} << true;
+        QTest::newRow("none: headless") << QByteArrayList{unset, unset, unset} << false;
+    }
+
+    void display()
+    {
+        QFETCH(QByteArrayList, values);
+        QFETCH(bool, expected);
+        const char *names[] = {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"};
+        const QByteArrayList saved = {qgetenv(names[0]), qgetenv(names[1]), qgetenv(names[2])};
+        const auto set = [&](const QByteArrayList &to) {
+            for (int i = 0; i < 3; ++i)
+                to[i].isNull() ? qunsetenv(names[i]) : qputenv(names[i], to[i]);
+        };
+        const auto restore = qScopeGuard([&] { set(saved); });
+        set(values);
+        QCOMPARE(Platform::hasDisplay(), expected);
+    }
+
     void runProcess_data()
     {
         QTest::addColumn<QStringList>("command"); // run in a folder holding "log" with "old\n"
