@@ -1,7 +1,7 @@
 #include "wizard/pages/InstallFinishedDialog.h"
 
 #include "app/application/InstallApplication.h"
-#include "app/application/RootFolderGuard.h"
+#include "app/run/RootFolderGuard.h"
 #include "app/core/VariableTable.h"
 #include "media/platform/Environment.h"
 #include "media/platform/ProcessRunner.h"
