@@ -236,6 +236,15 @@ QString arrangement(const QGroupBox *group)
     return !group->isVisible() || choices.size() < 2 ? QString() : column ? " (one column)" : " (not in one column)";
 }
 
+// A widget its parent's layout does not hold keeps a child's default 100 x 30 at the top left.
+bool isLaidOut(const QLayout *layout, const QWidget *widget)
+{
+    for (int i = 0; layout && i < layout->count(); ++i)
+        if (layout->itemAt(i)->widget() == widget || isLaidOut(layout->itemAt(i)->layout(), widget))
+            return true;
+    return false;
+}
+
 // Every widget a user sees, in creation order, indented below its group.
 void describeChildren(const QWidget *parent, int depth, QString *out)
 {
@@ -264,6 +273,8 @@ void describeChildren(const QWidget *parent, int depth, QString *out)
             line = "group: " + group->title() + arrangement(group);
         else if (qobject_cast<QTreeWidget *>(widget))
             line = "list:";
+        if (!line.isEmpty() && parent->layout() && !isLaidOut(parent->layout(), widget))
+            line += QStringLiteral(" (outside the layout)");
         if (!line.isEmpty())
             *out += QString(depth * 2, QLatin1Char(' ')) + withState(widget, line) + QLatin1Char('\n');
         if (auto *tree = qobject_cast<QTreeWidget *>(widget))
