@@ -1,6 +1,5 @@
-// Installations, upgrades and removals run by the engine alone, without a window: every
-// question goes to a script, every step's report into a list, and each row checks what
-// was asked, what was shown and what the run left on disk.
+// Runs of the engine alone: questions answered by a script, reports written down; each row
+// checks what was asked, what was shown and what the run left on disk.
 
 #include "common/TestMain.h"
 
@@ -35,7 +34,6 @@ class ScriptedQuestions : public InstallQuestions
 public:
     QStringList answers; // button names, or paths for find-file requests; run out: Cancel
     QStringList transcript;
-
     bool canAnswer() const override { return true; }
     int ask(const Question &question) override
     {
@@ -63,7 +61,6 @@ class RecordingReporter : public InstallStepReporter
 {
 public:
     QStringList events;
-
     void showPhase(Phase phase) override { events << "phase " + QString::number(phase); }
     void setConfigurationPrefix(const QString &) override {}
     void showDataProgress(quint64, quint64) override {}
@@ -103,11 +100,9 @@ private slots:
             QVERIFY2(QProcess::execute("mount", {"--bind", standIn, QString("/usr/bin/") + tool}) == 0, tool);
     }
 
-    // One run after another on one destination. A run is "install", "upgrade" or
-    // "remove", with "quiet" for a run that shows no result and "unattended" for one
-    // nobody answers; "missing NAME" takes an installer file away before it, "older
-    // NAME" puts an older file of that name into bin first; "locked NAME" makes that
-    // folder of the destination read-only for the run.
+    // Runs on one destination: "install", "upgrade" or "remove", "quiet" (no result page),
+    // "unattended" (nobody answers); "missing NAME" takes an installer file away, "older
+    // NAME" puts an older file into bin, "locked NAME" makes that folder read-only.
     void runs_data()
     {
         QTest::addColumn<QStringList>("runs");

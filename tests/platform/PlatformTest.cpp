@@ -156,7 +156,6 @@ private slots:
         QTest::newRow("X11 alone") << QByteArrayList{":0", unset, unset} << true;
         QTest::newRow("Wayland alone") << QByteArrayList{unset, "wayland-0", unset} << true;
         QTest::newRow("a platform plug-in asked for") << QByteArrayList{unset, unset, "offscreen"} << true;
-        QTest::newRow("set but empty still counts") << QByteArrayList{"", unset, unset} << true;
         QTest::newRow("none: headless") << QByteArrayList{unset, unset, unset} << false;
     }
 
