@@ -134,12 +134,8 @@ bool InstallSteps::runInstall()
     registerInstallerSettings();
     m_reporter.setConfigurationPrefix(QStringLiteral("Installing "));
     const bool ok = runItems(&InstallConfigurationList::install);
-    if (isQuiet())
-        finishQuietly(ok);
-    else if (!ok)
-        fail(QStringLiteral("$(Product) $(Version) has not been installed."));
-    else
-        succeed(QStringLiteral("$(Product) $(Version) has now been installed."));
+    conclude(isQuiet(), ok, QStringLiteral("$(Product) $(Version) has not been installed."),
+             QStringLiteral("$(Product) $(Version) has now been installed."));
     return ok;
 }
 
@@ -148,12 +144,10 @@ bool InstallSteps::runRemove()
     m_reporter.showPhase(InstallStepReporter::Removing);
     m_reporter.setConfigurationPrefix(QStringLiteral("Removing "));
     const bool ok = runItems(&InstallConfigurationList::uninstall);
-    if (isQuiet() && m_run.mode() == InstallRun::Remove)
-        finishQuietly(ok);
-    else if (!ok)
-        fail(QStringLiteral("$(Product) $(Version) has not been uninstalled."));
-    else
-        succeed(QStringLiteral("$(Product) $(Version) had now been uninstalled."));
+    // A repair goes on to install after the removal: only a removal ends here.
+    conclude(isQuiet() && m_run.mode() == InstallRun::Remove, ok,
+             QStringLiteral("$(Product) $(Version) has not been uninstalled."),
+             QStringLiteral("$(Product) $(Version) had now been uninstalled."));
     return ok;
 }
 
@@ -168,13 +162,18 @@ bool InstallSteps::runUpgrade()
     registerInstallerSettings();
     m_reporter.setConfigurationPrefix(QStringLiteral("Installing "));
     const bool ok = runItems(&InstallConfigurationList::install);
-    if (isQuiet())
+    conclude(isQuiet(), ok, notDoneText(), QStringLiteral("$(Product) $(Version) has now been upgraded."));
+    return ok;
+}
+
+void InstallSteps::conclude(bool quietEnd, bool ok, const QString &failure, const QString &success)
+{
+    if (quietEnd)
         finishQuietly(ok);
     else if (!ok)
-        fail(notDoneText());
+        fail(failure);
     else
-        succeed(QStringLiteral("$(Product) $(Version) has now been upgraded."));
-    return ok;
+        succeed(success);
 }
 
 void InstallSteps::succeed(const QString &message)

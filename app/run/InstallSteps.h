@@ -52,6 +52,8 @@ private:
     bool runItems(bool (InstallConfigurationList::*pass)());
     void registerInstallerSettings();
     void finishQuietly(bool ok);
+    // A quiet run's end when quietEnd, else the result page: failure or success.
+    void conclude(bool quietEnd, bool ok, const QString &failure, const QString &success);
     void succeed(const QString &message);
     void saveRecord();
     bool isQuiet() const;
