@@ -150,7 +150,7 @@ void InstallStandardInstallerApplication::showFirstPage(int welcomePage, const c
 
 QString InstallStandardInstallerApplication::maintenanceRecordPath() const
 {
-    const QString besideProgram = Platform::executableFolder() + QStringLiteral("/IConf.xml");
+    const QString besideProgram = Platform::installerFolder() + QStringLiteral("/IConf.xml");
     if (mode() == Upgrade || !QFileInfo::exists(besideProgram))
         return expand(QStringLiteral("$(InstallerDir)/IConf.xml"));
     return besideProgram;

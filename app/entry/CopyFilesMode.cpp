@@ -48,7 +48,7 @@ QStringList CopyFilesMode::installerFiles()
 {
     const QString folder = QLatin1String(installerDirVariable) + QLatin1Char('/');
     return {
-        folder + QFileInfo(Platform::executablePath()).fileName(),
+        folder + QFileInfo(Platform::installerProgramPath()).fileName(),
         folder + QLatin1String("libQt3Support.so.4"),
         folder + QLatin1String("libQtCore.so.4"),
         folder + QLatin1String("libQtGui.so.4"),

@@ -27,7 +27,7 @@ bool rootRequiredFlag = false;
 bool isOwnUninstaller(const InstallCommandLine &commandLine)
 {
     return commandLine.programIsUninstaller() && !Platform::isAdministrator()
-           && QFileInfo(Platform::executableFolder()).ownerId() == ::getuid();
+           && QFileInfo(Platform::installerFolder()).ownerId() == ::getuid();
 }
 
 } // namespace

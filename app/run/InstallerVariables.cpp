@@ -30,7 +30,7 @@ void initialise()
     setPathVariable(QStringLiteral("ProgramFolderName"), QStringLiteral("$(DestName)"));
     setPathVariable(QStringLiteral("InstallerDir"), QStringLiteral("$(DestDir)/bin"));
     setPathVariable(QStringLiteral("ProductRegKey"), QStringLiteral("$(Company)/$(Product)"));
-    setPathVariable(QStringLiteral("SrcInstallerDir"), Platform::executableFolder());
+    setPathVariable(QStringLiteral("SrcInstallerDir"), Platform::installerFolder());
     setPathVariable(QStringLiteral("CurrentDir"), QDir::currentPath());
     setPathVariable(QStringLiteral("OSRootDir"), Platform::rootFolder());
     setPathVariable(QStringLiteral("OSDir"), Platform::rootFolder());

@@ -47,6 +47,29 @@ QStringList argumentList(int argc, char **argv)
     return arguments;
 }
 
+// The release's starter puts its fallback font libraries first on the library path where
+// the machine has none. They are loaded by now; the programs the installer starts (the
+// desktop's refresh tools) get the machine's own libraries again.
+void forgetFallbackLibraries(const QString &runtime)
+{
+    const QByteArray fallback = QFile::encodeName(runtime) + "/fallback";
+    const QByteArray path = qgetenv("LD_LIBRARY_PATH");
+    if (path == fallback)
+        qunsetenv("LD_LIBRARY_PATH");
+    else if (path.startsWith(fallback + ':'))
+        qputenv("LD_LIBRARY_PATH", path.mid(fallback.size() + 1));
+}
+
+// A font configuration names the folders fontconfig writes its caches into; root takes
+// the system's, or the release's own fallback, never one its caller named (sudo -E).
+void forgetCallersFontConfiguration(const QString &runtime)
+{
+    if (qgetenv("FONTCONFIG_FILE") != QFile::encodeName(runtime) + "/fallback/fonts.conf")
+        qunsetenv("FONTCONFIG_FILE");
+    qunsetenv("FONTCONFIG_PATH");
+    qunsetenv("FONTCONFIG_SYSROOT");
+}
+
 // Without XDG_RUNTIME_DIR (under sudo, say) Qt makes itself a runtime folder in the
 // temporary folder; one it made for this run goes when the run ends.
 void forgetQtRuntimeFolder()
@@ -105,16 +128,23 @@ int runInstaller(int argc, char **argv)
     qInstallMessageHandler(discardMessage);
     // Root loads no plug-in from a folder its caller named (sudo -E keeps QT_PLUGIN_PATH):
     // a plug-in is code, and it would run as root.
+    const QString bundledRuntime = Platform::installerFolder() + QStringLiteral("/runtime");
     if (::geteuid() == 0) {
         qunsetenv("QT_PLUGIN_PATH");
         qunsetenv("QT_QPA_PLATFORM_PLUGIN_PATH");
+        forgetCallersFontConfiguration(bundledRuntime);
     }
-    const QString bundledRuntime = Platform::executableFolder() + QStringLiteral("/runtime");
     const QString bundledPlatforms = bundledRuntime + QStringLiteral("/platforms");
-    if (QFileInfo(bundledPlatforms).isDir()) {
+    const bool release = QFileInfo(bundledPlatforms).isDir();
+    if (release) {
         qputenv("QT_QPA_PLATFORM_PLUGIN_PATH", QFile::encodeName(bundledPlatforms));
         QCoreApplication::setLibraryPaths({bundledRuntime});
+        forgetFallbackLibraries(bundledRuntime);
     }
+    // A Wayland session without an X server; where both are there, X as always.
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM") && !qEnvironmentVariableIsSet("DISPLAY")
+        && qEnvironmentVariableIsSet("WAYLAND_DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "wayland");
     if (!qEnvironmentVariableIsSet("QT_X11_NO_MITSHM"))
         qputenv("QT_X11_NO_MITSHM", "1");
 
@@ -143,8 +173,10 @@ int runInstaller(int argc, char **argv)
         ::umask(previousMask);
         ProcessEnd::now(quiet ? 1 : 0);
     }
-    // The platform plug-in is loaded by now; nothing else is taken from outside.
-    QCoreApplication::setLibraryPaths({});
+    // The platform plug-in is loaded by now; nothing else is taken from outside. A
+    // release's own plug-ins stay in reach: Wayland loads its shell integration when the
+    // first window opens.
+    QCoreApplication::setLibraryPaths(release ? QStringList{bundledRuntime} : QStringList{});
     QApplication::setFont(QFont(QStringLiteral("Sans"), 10));
     // Without a display the engine's own unattended answers stay in place.
     WizardQuestions wizardQuestions;

@@ -76,6 +76,24 @@ QString executableFolder()
     return QFileInfo(path).absolutePath();
 }
 
+QString installerProgramPath()
+{
+    const QString executable = executablePath();
+    const QFileInfo folder(QFileInfo(executable).absolutePath());
+    if (folder.fileName() != QLatin1String("runtime"))
+        return executable;
+    // The name only picks a file beside runtime/; the folder is the executable's own.
+    const QString starter = folder.absolutePath() + QLatin1Char('/') + firstArgument().section(QLatin1Char('/'), -1);
+    const QFileInfo starterInfo(starter);
+    return starterInfo.isFile() && !starterInfo.isSymLink() ? starter : executable;
+}
+
+QString installerFolder()
+{
+    const QString path = installerProgramPath();
+    return path.isEmpty() ? QString() : QFileInfo(path).absolutePath();
+}
+
 QString homeFolder()
 {
     return environmentValue("HOME");

@@ -11,6 +11,12 @@ QString environmentValue(const char *name, const QString &defaultValue = QString
 QString temporaryFolder();       // first non-empty of TMP, TEMP, TMPDIR, else "/tmp"
 QString executablePath();        // target of /proc/self/exe, else argv[0]
 QString executableFolder();      // absolute folder of executablePath()
+// The program the user started and its folder, where the installer's own files lie. A
+// release starts the installer as runtime/Setup through a small program beside runtime/
+// named as the user called it ("Setup", "uninstall"); that program's path and folder are
+// the installer's then. Elsewhere they are executablePath() and executableFolder().
+QString installerProgramPath();
+QString installerFolder();
 QString homeFolder();            // HOME
 QString userShareFolder();       // HOME + "/.local/share"
 QString systemShareFolder();     // "/usr/share"

@@ -16,6 +16,7 @@ layer_of() {
     app/console/*|media/text/*) echo console ;;
     wizard/*|app/application/*|resources/*) echo wizard ;;
     app/entry/*|app/startup/*|app/main.cpp) echo setup ;;
+    app/starter/*) echo starter ;;
     tools/*) echo tools ;;
     *) echo external ;;
   esac
@@ -31,6 +32,7 @@ declare -A allowed=(
   [wizard]="core platform archive engine console"
   [setup]="core platform archive engine console wizard"
   [tools]="core platform archive"
+  [starter]=""
 )
 
 failures=0
