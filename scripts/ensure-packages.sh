@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(cmake g++ make pkg-config qt6-base-dev zlib1g-dev libbz2-dev
           desktop-file-utils shared-mime-info gtk-update-icon-cache xdg-utils xvfb xauth util-linux
-          libgl-dev fonts-dejavu-core libisal-dev patchelf xdotool)
+          libgl-dev fonts-dejavu-core libisal-dev patchelf xdotool debootstrap curl)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -22,6 +22,60 @@ fail() {
     exit 1
 }
 
+# What the release cannot carry is checked before anything is read or unpacked: the C and
+# C++ libraries it was built for, zlib, and for a window on X11 the X client libraries (a
+# Wayland session needs none of the system's; fontconfig and FreeType are carried for
+# machines without them).
+glibc=$(getconf GNU_LIBC_VERSION 2>/dev/null | sed -n 's/^glibc //p')
+[ -n "$glibc" ] || fail "needs glibc 2.31 or later; this system has another C library"
+glibc_major=${glibc%%.*}
+glibc_minor=${glibc#*.}
+glibc_minor=${glibc_minor%%[!0-9]*}
+if [ "$glibc_major" -lt 2 ] || { [ "$glibc_major" -eq 2 ] && [ "${glibc_minor:-0}" -lt 31 ]; }; then
+    fail "needs glibc 2.31 or later; this system has $glibc"
+fi
+known_libraries=$( { /sbin/ldconfig -p || /usr/sbin/ldconfig -p || ldconfig -p; } 2>/dev/null | grep 'x86-64')
+# The file the loader's cache names for a library, if that file is still there.
+library_path() {
+    for candidate in $(printf '%s\n' "$known_libraries" | awk -v name="$1" '$1 == name { print $NF }'); do
+        [ -e "$candidate" ] && { printf '%s\n' "$candidate"; return; }
+    done
+}
+require_library() {
+    [ -z "$known_libraries" ] || [ -n "$(library_path "$1")" ] || fail "missing system library $1 ($2)"
+}
+require_library libstdc++.so.6 "the C++ standard library"
+require_library libgcc_s.so.1 "the GCC support library"
+require_library libz.so.1 "the zlib compression library"
+cxx_library=$(library_path libstdc++.so.6)
+if [ -n "$cxx_library" ] && ! grep -q GLIBCXX_3.4.28 "$cxx_library" 2>/dev/null; then
+    fail "needs the C++ library of GCC 10 or later (GLIBCXX_3.4.28); this system's is older"
+fi
+headless=
+terminal=
+for argument; do
+    case $argument in
+        --quiet|--silent|-s) headless=yes ;;
+        --copy-files-to|--help) terminal=yes ;;
+    esac
+done
+if [ -z "$terminal" ]; then
+    if [ -n "${DISPLAY:-}" ]; then
+        x11_missing=
+        for library in libX11.so.6 libX11-xcb.so.1 libxcb.so.1; do
+            [ -z "$known_libraries" ] || [ -n "$(library_path "$library")" ] || x11_missing=${x11_missing:-$library}
+        done
+        if [ -n "$x11_missing" ]; then
+            # A session with Wayland as well still gets its window there.
+            [ -n "${WAYLAND_DISPLAY:-}" ] || fail "missing system library $x11_missing (X11 client library)"
+            QT_QPA_PLATFORM=wayland
+            export QT_QPA_PLATFORM
+        fi
+    elif [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "$headless" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
+        fail "there is no display to show the installer on (neither DISPLAY nor WAYLAND_DISPLAY is set); to install without a window, run: sh $0 --quiet --accept-license"
+    fi
+fi
+
 case $0 in
     /*) self=$0 ;;
     *) self=$(pwd)/$0 ;;
