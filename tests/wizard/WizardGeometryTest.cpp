@@ -4,6 +4,7 @@
 #include "common/TestMain.h"
 
 #include "wizard/frame/InstallCheckMessageBox.h"
+#include "wizard/frame/InstallSeparator.h"
 #include "wizard/pages/CustomSetupImages.h"
 
 #include <QCryptographicHash>
@@ -58,6 +59,13 @@ private slots:
             text += QStringLiteral("box with buttons %1: %2x%3\n").arg(buttons).arg(box.width()).arg(box.height());
             describeGeometry(&box, &box, &text);
         }
+        QWidget frame;
+        InstallSeparator separator(&frame);
+        separator.setFixedWidth(400);
+        frame.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&frame));
+        text += QStringLiteral("separator: %1x%2\n").arg(separator.width()).arg(separator.height());
+        describeGeometry(&frame, &separator, &text);
         QFile golden(QStringLiteral(STUDIO_SOURCE_DIR "/tests/wizard/geometry.golden.txt"));
         if (qEnvironmentVariable("STUDIO_UPDATE_GOLDEN") == QLatin1String("1") && golden.open(QIODevice::WriteOnly))
             golden.write(text.toUtf8()), golden.close();
