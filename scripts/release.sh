@@ -36,7 +36,7 @@ installer_files=${3:-}
 # platform plug-ins and what they need that a desktop Linux may lack. One extended regular
 # expression over the library file names.
 carried_libraries='^lib(Qt6[A-Za-z]+|icu(data|i18n|uc)|double-conversion|pcre2-16|md4c|b2|gomp|proxy|isal|bz2'
-carried_libraries+='|xcb-[a-z0-9-]+|xkbcommon|xkbcommon-x11|wayland-(client|cursor))\.so'
+carried_libraries+='|xcb-[a-z0-9-]+|xkbcommon|xkbcommon-x11|wayland-(client|cursor)|ffi)\.so'
 # What the release takes from the system, because every desktop Linux has it and it must be
 # the machine's own: the C and C++ libraries, zlib and the X11 client libraries. A release
 # built in the Debian 11 root needs nothing else (README: "Shipping a release").
@@ -176,6 +176,14 @@ for plugin in "${bundled_plugins[@]}"; do
     install -D -m 0644 "$plugins/$plugin" "$folder/runtime/$plugin"
     patchelf --set-rpath '$ORIGIN/..' "$folder/runtime/$plugin"
 done
+
+# A release built in the Debian 11 root must not need a later C or C++ library anywhere.
+if [ -n "$sysroot" ]; then
+    too_new=$(find "$folder/Setup" "$folder/runtime" -type f \( -name Setup -o -name '*.so*' \) -exec objdump -T {} + |
+              { grep -oE 'GLIBC_2\.(3[2-9]|[4-9][0-9])|GLIBCXX_3\.4\.(29|[3-9][0-9])|CXXABI_1\.3\.1[3-9]' || true; } |
+              sort -u | tr '\n' ' ')
+    [ -z "$too_new" ] || fail "the release would need a newer C or C++ library than glibc 2.31 and GCC 10's: $too_new"
+fi
 
 echo "Packing the payload ..."
 "$pkgarchive" create "$folder/payload.pkg" "$payload_folder"
