@@ -111,41 +111,25 @@ installed_whole() { # FOLDER: the demo payload's files and the installer's are t
         [ -f "$1/gcc/README.txt" ] && [ -f "$1/bin/libQtCore.so.4" ]
 }
 
-headless_runs() { # LABEL ROOT
-    local label=$1 root=$2 output before=$failures
-    output=$(in_overlay "$label-root" "$root" '
-        sh /check/*.run --quiet --accept-license; echo "install $?"
-        [ -f '"$desktop_entry"' ] && echo "menu entry"
-        cp -a '"$destination"' /check/installed 2>/dev/null
-        '"$destination"'/bin/uninstall --quiet; echo "uninstall $?"
-        ls -d '"$destination $desktop_entry"' 2>/dev/null
-        sh /check/*.run --copy-files-to /root/copied --accept-license --hide-progress; echo "copy $?"
-        [ -f /root/copied/gcc/README.txt ] && echo "copied"' 2>&1) || true
-    check "$label: quiet installation as root" grep -qx "install 0" <<< "$output"
-    check "$label: the installation is whole" installed_whole "$work/$label-root/check/installed"
+headless_runs() { # LABEL ROOT WHO: WHO is root, or user (the tester, --user-mode-install)
+    local label=$1-$3 root=$2 output before=$failures as= home=/root dest=$destination entry=$desktop_entry mode=
+    if [ "$3" = user ]; then
+        home=/home/tester as="setpriv --reuid=4321 --regid=4321 --clear-groups env HOME=/home/tester" mode=--user-mode-install
+        dest=$home/.local/share/${destination##*/} entry=$home/.local/share/applications/${desktop_entry##*/}
+    fi
+    output=$(in_overlay "$label" "$root" "
+        $as sh /check/*.run --quiet --accept-license $mode; echo \"install \$?\"
+        [ -f $entry ] && echo 'menu entry'
+        cp -a $dest /check/installed 2> /dev/null
+        $as $dest/bin/uninstall --quiet; echo \"uninstall \$?\"
+        $as sh /check/*.run --copy-files-to $home/copied --accept-license --hide-progress
+        [ -f $home/copied/gcc/README.txt ] && echo copied" 2>&1) || true
+    check "$label: quiet installation" grep -qx "install 0" <<< "$output"
+    check "$label: the installation is whole" installed_whole "$work/$label/check/installed"
     check "$label: menu entry made" grep -qx "menu entry" <<< "$output"
     check "$label: uninstall --quiet removes it" grep -qx "uninstall 0" <<< "$output"
-    check "$label: nothing of it left" gone "$work/$label-root/upper$destination"
-    check "$label: the payload copied with --copy-files-to" grep -qx "copied" <<< "$output"
-    [ "$failures" -eq "$before" ] || printf '%s\n' "$output" | sed 's/^/    | /'
-
-    before=$failures
-    local home=/home/tester user_destination=/home/tester/.local/share/${destination##*/}
-    output=$(in_overlay "$label-user" "$root" '
-        setpriv --reuid=4321 --regid=4321 --clear-groups env HOME='"$home"' \
-            sh /check/*.run --quiet --accept-license --user-mode-install; echo "install $?"
-        [ -x '"$user_destination"'/bin/uninstall ] && echo "installed"
-        setpriv --reuid=4321 --regid=4321 --clear-groups env HOME='"$home"' \
-            '"$user_destination"'/bin/uninstall --quiet; echo "uninstall $?"
-        ls -d '"$user_destination"' 2>/dev/null
-        setpriv --reuid=4321 --regid=4321 --clear-groups env HOME='"$home"' \
-            sh /check/*.run --copy-files-to '"$home"'/copied --accept-license --hide-progress; echo "copy $?"
-        [ -f '"$home"'/copied/gcc/README.txt ] && echo "copied"' 2>&1) || true
-    check "$label: quiet installation for a user" grep -qx "install 0" <<< "$output"
-    check "$label: the user's installation is there" grep -qx "installed" <<< "$output"
-    check "$label: the user's uninstall removes it" grep -qx "uninstall 0" <<< "$output"
-    check "$label: nothing of it left" gone "$work/$label-user/upper$user_destination"
-    check "$label: the payload copied by the user" grep -qx "copied" <<< "$output"
+    check "$label: nothing of it left" eval 'gone "$work/$label/upper$dest" && gone "$work/$label/upper$entry"'
+    check "$label: the payload copied with --copy-files-to" grep -qx copied <<< "$output"
     [ "$failures" -eq "$before" ] || printf '%s\n' "$output" | sed 's/^/    | /'
 }
 
@@ -217,7 +201,8 @@ for entry in "Debian 11:$debian11:window" "Debian 12:$debian12:window" "bare Deb
     IFS=: read -r label root window <<< "$entry"
     label=${label// /-}
     echo "$label:"
-    headless_runs "$label" "$root"
+    headless_runs "$label" "$root" root
+    headless_runs "$label" "$root" user
     [ -z "$window" ] || wizard_runs "$label" "$root"
 done
 
