@@ -16,15 +16,20 @@ QByteArray le(quint32 value, int width = 4)
 
 QByteArray compress(const QByteArray &data, Method method)
 {
-    if (method == Zlib)
-        return qCompress(data, 6).mid(4); // a zlib stream behind Qt's length prefix
-    QByteArray out(data.size() + data.size() / 100 + 600, '\0');
-    unsigned int length = unsigned(out.size());
-    BZ2_bzBuffToBuffCompress(out.data(), &length, const_cast<char *>(data.constData()), unsigned(data.size()), 9, 0, 30);
-    return out.left(length);
+    return method == Zlib ? qCompress(data, 6).mid(4) : bzip2(data); // a zlib stream behind Qt's length prefix
 }
 
 } // namespace
+
+QByteArray bzip2(const QByteArray &data, int level)
+{
+    QByteArray out(data.size() + data.size() / 100 + 600, '\0');
+    unsigned int length = unsigned(out.size());
+    if (BZ2_bzBuffToBuffCompress(out.data(), &length, const_cast<char *>(data.constData()), unsigned(data.size()),
+                                 level, 0, 30) != BZ_OK)
+        return QByteArray();
+    return out.left(int(length));
+}
 
 QByteArray image(const Members &members, bool legacy, quint32 base, qint64 count)
 {

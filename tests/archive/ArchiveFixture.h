@@ -30,6 +30,7 @@ QByteArray wrap(Layout layout, Method method, const QByteArray &content);
 QByteArray build(const Members &members, Layout layout, Method method = Zlib, quint32 offset = 0);
 QByteArray header(quint32 version, quint32 method);
 QByteArray noise(int size, int seed); // incompressible
+QByteArray bzip2(const QByteArray &data, int level = 9); // "" on failure
 QString write(const QString &folder, const QString &name, const QByteArray &bytes); // the path; "" on failure
 QByteArray read(const QString &path); // "<unreadable>" on failure
 struct stat statusOf(const QString &path); // lstat; all zero when nothing is there

@@ -3,22 +3,11 @@
 #include "common/TestMain.h"
 #include "media/archive/PackageArchiveCompressedBzInputFile.h"
 
-#include <bzlib.h>
 #include <utility>
 
 using namespace ArchiveFixture;
 
 namespace {
-
-QByteArray bzip2(const QByteArray &data, int level)
-{
-    QByteArray out(data.size() + data.size() / 100 + 600, '\0');
-    unsigned int length = unsigned(out.size());
-    if (BZ2_bzBuffToBuffCompress(out.data(), &length, const_cast<char *>(data.constData()), unsigned(data.size()),
-                                 level, 0, 30) != BZ_OK)
-        return QByteArray();
-    return out.left(int(length));
-}
 
 // Data whose every block spells `signature` in its header: a block header lists the byte
 // values in use as a 16-bit map of groups of 16, then one 16-bit map per group in use.

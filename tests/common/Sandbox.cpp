@@ -90,11 +90,6 @@ QString root()
     return qEnvironmentVariable(rootVariable);
 }
 
-QString upperFolder(const QString &name)
-{
-    return isInside() ? root() + QLatin1Char('/') + name : QString();
-}
-
 int run(int argc, char **argv)
 {
     QByteArray pattern = QDir::tempPath().toLocal8Bit() + "/studio-sandbox-XXXXXX";

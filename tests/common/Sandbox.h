@@ -22,7 +22,5 @@ int run(int argc, char **argv);
 // Inside: the temporary folder that holds everything ("share", "etc", "home", "tmp",
 // "xdg"); empty outside.
 QString root();
-// Inside: the overlay's upper folder of "/usr/share" or "/etc" ("share" or "etc").
-QString upperFolder(const QString &name);
 
 } // namespace Sandbox

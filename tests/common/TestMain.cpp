@@ -42,4 +42,12 @@ int runAll(int argc, char **argv)
     return failures == 0 ? 0 : 1;
 }
 
+QString goldenText(const QString &path, const QString &text)
+{
+    QFile file(QStringLiteral(STUDIO_SOURCE_DIR "/") + path);
+    if (qEnvironmentVariable("STUDIO_UPDATE_GOLDEN") == QLatin1String("1") && file.open(QIODevice::WriteOnly))
+        file.write(text.toUtf8()), file.close();
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : "cannot read " + file.fileName();
+}
+
 } // namespace TestMain

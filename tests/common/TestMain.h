@@ -20,6 +20,9 @@ struct Registration
 };
 
 int runAll(int argc, char **argv);
+// The text of a checked-in golden file (path below the source folder); with
+// STUDIO_UPDATE_GOLDEN=1 it is rewritten with text first.
+QString goldenText(const QString &path, const QString &text);
 
 } // namespace TestMain
 
@@ -34,25 +37,19 @@ int runAll(int argc, char **argv);
         return TestMain::runAll(argc, argv); \
     }
 
-// The same, run inside a private mount namespace (common/Sandbox.h).
-#define STUDIO_SANDBOXED_TEST_MAIN(ApplicationClass) \
+// The same, run inside a private mount namespace (common/Sandbox.h); statements given
+// after the class run once the application exists.
+#define STUDIO_SANDBOXED_TEST_MAIN(ApplicationClass, ...) \
     int main(int argc, char **argv) \
     { \
         if (!Sandbox::isInside()) \
             return Sandbox::run(argc, argv); \
         ApplicationClass application(argc, argv); \
+        __VA_ARGS__ \
         return TestMain::runAll(argc, argv); \
     }
 
 // The same for a program whose questions are answered in boxes and dialogs, as in a
 // run somebody watches; the questions' class comes in with ApplicationClass's layer.
 #define STUDIO_SANDBOXED_WIZARD_TEST_MAIN(ApplicationClass, QuestionsClass) \
-    int main(int argc, char **argv) \
-    { \
-        if (!Sandbox::isInside()) \
-            return Sandbox::run(argc, argv); \
-        ApplicationClass application(argc, argv); \
-        QuestionsClass questions; \
-        QuestionsClass::install(&questions); \
-        return TestMain::runAll(argc, argv); \
-    }
+    STUDIO_SANDBOXED_TEST_MAIN(ApplicationClass, QuestionsClass questions; QuestionsClass::install(&questions);)

@@ -139,11 +139,8 @@ void CopyFilesTerminalTest::copyFiles()
     const E2e::Fixture &fixture = E2e::fixture();
     QTemporaryDir folder(Sandbox::root() + "/copy-XXXXXX");
     const QString destination = folder.filePath("dest");
-    QFile user(destination + '/' + existing);
-    if (!existing.isEmpty())
-        QVERIFY(QDir().mkpath(QFileInfo(user).path()) && user.open(QIODevice::WriteOnly) && user.write("mine") == 4);
-    user.close();
-    const QString usersFile = E2e::describe(user.fileName());
+    QVERIFY(existing.isEmpty() || E2e::writeFile(destination + '/' + existing, "mine"));
+    const QString usersFile = E2e::describe(destination + '/' + existing);
     options.replaceInStrings("@DEST@", destination);
     options.replaceInStrings("@PAYLOAD@", fixture.archive);
 

@@ -31,12 +31,6 @@ bool setModeAndTime(const QString &path, mode_t mode)
     return ::chmod(name.constData(), mode) == 0 && ::utimensat(AT_FDCWD, name.constData(), times, 0) == 0;
 }
 
-bool writeFile(const QString &path, const QByteArray &contents)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(contents) == contents.size();
-}
-
 E2e::Fixture prepare()
 {
     const QString root = Sandbox::root();
@@ -49,7 +43,7 @@ E2e::Fixture prepare()
               && setModeAndTime(fixture.release + "/Setup", 0755);
     for (const QString &library : E2e::libraryNames) {
         const QString path = fixture.release + '/' + library;
-        ok = ok && writeFile(path, "stand-in for " + library.toUtf8() + '\n') && setModeAndTime(path, 0644);
+        ok = ok && E2e::writeFile(path, "stand-in for " + library.toUtf8() + '\n') && setModeAndTime(path, 0644);
     }
     QProcess pack;
     pack.start(PKGARCHIVE_BINARY, {"create", fixture.archive, fixture.payload});
@@ -104,6 +98,13 @@ const Fixture &fixture()
     return prepared;
 }
 
+bool writeFile(const QString &path, const QByteArray &contents, QFile::Permissions permissions)
+{
+    QFile file(path);
+    return QDir().mkpath(QFileInfo(path).path()) && file.open(QIODevice::WriteOnly)
+           && file.write(contents) == contents.size() && (!permissions || file.setPermissions(permissions));
+}
+
 QByteArray readFile(const QString &path)
 {
     QFile file(path);
@@ -120,6 +121,23 @@ bool copyTree(const QString &from, const QString &to)
             return false;
     }
     return true;
+}
+
+QString packedVariant(const QString &run, const QString &name, const std::function<bool(const QString &)> &change)
+{
+    const QString folder = run + '/' + name;
+    if (!copyTree(fixture().payload, folder) || !change(folder)
+        || QProcess::execute(PKGARCHIVE_BINARY, {"create", folder + ".pkg", folder}) != 0)
+        return QString();
+    return folder + ".pkg";
+}
+
+QByteArray announcingArchive(quint32 count)
+{
+    QByteArray inner(20, '\0');
+    for (int byte = 0; byte < 4; ++byte)
+        inner[byte] = char(count >> (8 * byte));
+    return QByteArray("\xb1\xc6\xf5\x71\x02\x00\x00\x00", 8) + qCompress(inner).mid(4);
 }
 
 QString newRunFolder(const QString &name)
@@ -210,6 +228,11 @@ QStringList writtenFiles(const QStringList &before, const QStringList &after)
     for (auto count = counts.cbegin(); count != counts.cend(); ++count)
         written << count.key() + ' ' + QString::number(count.value());
     return written;
+}
+
+QString shown(const QString &errors)
+{
+    return QString(errors).replace(Sandbox::root(), "@ROOT@");
 }
 
 QString goldenSection(const QString &fileName, const QString &name, const QString &actual, bool record)

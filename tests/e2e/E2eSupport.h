@@ -1,8 +1,11 @@
 #pragma once
 
+#include <QFile>
 #include <QPair>
 #include <QProcess>
 #include <QStringList>
+
+#include <functional>
 
 // What the whole-program tests share: the release and payload every run installs from,
 // runs of Setup in mount namespaces of their own, and manifests of what they wrote.
@@ -25,7 +28,13 @@ inline const QString defaultDestination = QStringLiteral("/usr/share/corvane_fen
 // Where root's runs keep their single-instance lock (the sandbox's own /run).
 inline const QString rootLockFolder = QStringLiteral("/run/corvane-studio-setup");
 QByteArray readFile(const QString &path);
+// Makes the folders above; the permissions when given.
+bool writeFile(const QString &path, const QByteArray &contents, QFile::Permissions permissions = {});
 bool copyTree(const QString &from, const QString &to); // modes 0755 or 0644, the source time
+// The demo payload copied to run/NAME, changed there and packed as run/NAME.pkg: its path, "" on failure.
+QString packedVariant(const QString &run, const QString &name, const std::function<bool(const QString &)> &change);
+// A current-layout zlib archive whose inner header announces count members and holds none.
+QByteArray announcingArchive(quint32 count);
 
 // A fresh folder for one run: share, etc (with work folders), xdg, home, tmp and run.
 QString newRunFolder(const QString &name);
@@ -45,6 +54,7 @@ QString describe(const QString &path, const Pairs &replacements = {});
 QStringList installedManifest(const QString &run, const QString &destination, const QString &source);
 // "label/first-segment count" for the files of after that before does not hold.
 QStringList writtenFiles(const QStringList &before, const QStringList &after);
+QString shown(const QString &errors); // the sandbox root written @ROOT@, as the golden files hold it
 
 // A section of a checked-in golden file ("==== name" lines start the sections). With
 // STUDIO_UPDATE_GOLDEN=1 and record, actual first replaces the section.

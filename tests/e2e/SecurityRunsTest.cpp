@@ -1,6 +1,5 @@
 #include "E2eSupport.h"
 
-#include "common/Sandbox.h"
 #include "common/TestMain.h"
 
 #include <QDir>
@@ -42,13 +41,6 @@ bool link(const QString &target, const QString &at)
     return QDir().mkpath(QFileInfo(at).path()) && QFile::link(target, at);
 }
 
-bool writeFile(const QString &path, const QByteArray &contents, QFile::Permissions permissions = {})
-{
-    QFile file(path);
-    return QDir().mkpath(QFileInfo(path).path()) && file.open(QIODevice::WriteOnly)
-           && file.write(contents) == contents.size() && (!permissions || file.setPermissions(permissions));
-}
-
 // Every entry below the folder with its owner, type, mode and text.
 QStringList ownedManifest(const QString &folder)
 {
@@ -60,11 +52,6 @@ QStringList ownedManifest(const QString &folder)
         entries << entry + QString(" owner %1").arg(status.st_uid);
     }
     return entries;
-}
-
-QString shown(const QString &errors)
-{
-    return QString(errors).replace(Sandbox::root(), "@ROOT@");
 }
 
 } // namespace
@@ -104,7 +91,7 @@ void SecurityRunsTest::rootRuns()
     const QString destination = run + "/dest";
     const QString victim = run + "/victim"; // root's, as a system folder would be
     const QString home = run + "/userhome";
-    QVERIFY(writeFile(victim + "/keep.txt", "root's own\n") && QDir().mkpath(home) && chownTree(home, user));
+    QVERIFY(E2e::writeFile(victim + "/keep.txt", "root's own\n") && QDir().mkpath(home) && chownTree(home, user));
     QProcessEnvironment environment = E2e::runEnvironment(run);
     QString release = fixture.release;
     QStringList arguments{"--quiet", "--accept-license", "--data-file", fixture.archive, "--destination", destination};
@@ -117,7 +104,7 @@ void SecurityRunsTest::rootRuns()
     const QString record = destination + "/bin/IConf.xml";
     const auto editRecord = [&](const QString &from, const QString &to) {
         const QByteArray text = E2e::readFile(record);
-        return text.contains(from.toUtf8()) && writeFile(record, QByteArray(text).replace(from.toUtf8(), to.toUtf8()));
+        return text.contains(from.toUtf8()) && E2e::writeFile(record, QByteArray(text).replace(from.toUtf8(), to.toUtf8()));
     };
     const QStringList removal{"--remove", "--quiet", "--destination", destination};
 
@@ -144,8 +131,8 @@ void SecurityRunsTest::rootRuns()
         const QString sticky = run + "/sticky";
         QVERIFY(QDir().mkpath(sticky) && ::chmod(QFile::encodeName(sticky).constData(), 01777) == 0);
         arguments.last() = sticky + "/dest";
-        QVERIFY(writeFile(sticky + "/dest/bin/IConf.xml", "<!DOCTYPE Install><configuration dest_dir=\"" + victim.toUtf8()
-                                                            + "\"/>")
+        QVERIFY(E2e::writeFile(sticky + "/dest/bin/IConf.xml", "<!DOCTYPE Install><configuration dest_dir=\"" + victim.toUtf8()
+                                                                 + "\"/>")
                 && chownTree(sticky + "/dest", user));
     } else if (trap == "user link") {
         // Root's folder, reached through a link the user may point elsewhere at any time.
@@ -162,14 +149,14 @@ void SecurityRunsTest::rootRuns()
     } else if (trap == "component link") {
         QVERIFY(installFirst());
         for (const QString &name : QDir(destination + "/include").entryList(QDir::Files))
-            QVERIFY(writeFile(victim + '/' + name, "root's own " + name.toUtf8() + '\n'));
+            QVERIFY(E2e::writeFile(victim + '/' + name, "root's own " + name.toUtf8() + '\n'));
         QVERIFY(QDir(destination + "/include").removeRecursively() && link(victim, destination + "/include"));
         arguments = removal;
     } else if (trap == "bin link") {
         QVERIFY(link(victim, destination + "/bin"));
     } else if (trap == "runtime link") {
         release = run + "/release";
-        QVERIFY(E2e::copyTree(fixture.release, release) && writeFile(release + "/runtime/libstand-in.so.1", "runtime\n"));
+        QVERIFY(E2e::copyTree(fixture.release, release) && E2e::writeFile(release + "/runtime/libstand-in.so.1", "runtime\n"));
         QVERIFY(QDir().mkpath(destination + "/bin") && link(victim, destination + "/bin/runtime"));
     } else if (trap == "settings link") {
         const QString userSettings = run + "/userxdg";
@@ -185,7 +172,7 @@ void SecurityRunsTest::rootRuns()
     } else if (trap == "lock folder") {
         prefix += QString(" && rm -rf %1 && mkdir -m 0777 %1 %1/planted && chown -R %2 %1").arg(E2e::rootLockFolder).arg(user);
     } else if (trap == "user's installation" || trap == "copy into user's folder") {
-        QVERIFY(writeFile(destination + "/bin/uninstall", "#!/bin/sh\n") && link(victim, destination + "/bin/lib")
+        QVERIFY(E2e::writeFile(destination + "/bin/uninstall", "#!/bin/sh\n") && link(victim, destination + "/bin/lib")
                 && chownTree(destination, user));
         arguments = trap.startsWith("copy") ? QStringList{"--copy-files-to", destination, "--accept-license",
                                                            "--hide-progress", "--data-file", fixture.archive}
@@ -193,8 +180,8 @@ void SecurityRunsTest::rootRuns()
     } else if (trap == "path") {
         const QString tools = home + "/bin";
         for (const char *tool : {"update-desktop-database", "update-mime-database", "gtk-update-icon-cache"})
-            QVERIFY(writeFile(tools + '/' + tool, "#!/bin/sh\necho ran > " + victim.toUtf8() + "/keep.txt\n",
-                              QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther));
+            QVERIFY(E2e::writeFile(tools + '/' + tool, "#!/bin/sh\necho ran > " + victim.toUtf8() + "/keep.txt\n",
+                                   QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther));
         QVERIFY(chownTree(tools, user));
         environment.insert("PATH", tools + ':' + environment.value("PATH"));
     }
@@ -205,8 +192,8 @@ void SecurityRunsTest::rootRuns()
     const QStringList command = QStringList{"sh", "-c", prefix + " && exec \"$@\"", "sh", release + "/Setup"} + arguments;
     const auto [exitStatus, errors] = E2e::runIsolated(run, command, environment);
     QVERIFY2(exitStatus == status, qPrintable(QString("status %1: %2").arg(exitStatus).arg(errors)));
-    QCOMPARE(shown(errors).split('\n'),
-             E2e::goldenSection("security.golden.txt", QTest::currentDataTag(), shown(errors)).split('\n'));
+    QCOMPARE(E2e::shown(errors).split('\n'),
+             E2e::goldenSection("security.golden.txt", QTest::currentDataTag(), E2e::shown(errors)).split('\n'));
     QCOMPARE(ownedManifest(victim), victimBefore);
     if (installsNothing) {
         const QStringList after = E2e::manifest(roots);

@@ -57,12 +57,10 @@ bool Support::lockFolder(const QString &folder, bool lock)
 bool Support::matchesGolden(const QString &file, QString text)
 {
     QString name = QString(QTest::currentTestFunction()) + '-' + QTest::currentDataTag();
-    const QString path = STUDIO_SOURCE_DIR "/tests/installer/golden/" + file + '/'
+    const QString path = "tests/installer/golden/" + file + '/'
         + name.replace(QRegularExpression("[^A-Za-z0-9.]+"), "-").remove(QRegularExpression("-$")) + ".txt";
     text.replace(u'\r', "<CR>");
-    if (qEnvironmentVariableIntValue("STUDIO_UPDATE_GOLDEN") == 1)
-        return writeFile(path, text.toUtf8() + '\n');
-    QString golden = QString::fromUtf8(readFile(path));
+    QString golden = TestMain::goldenText(path, text + '\n');
     golden.chop(1); // the file's last line break
     return QTest::qCompare(text.split(u'\n'), golden.split(u'\n'), qPrintable(path), "golden", __FILE__, __LINE__);
 }

@@ -22,6 +22,20 @@ QByteArray readFile(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
 }
 
+// Sets the variables (null: unset) until the guard it answers goes.
+auto settingEnvironment(const QList<const char *> &names, const QByteArrayList &values)
+{
+    const auto set = [names](const QByteArrayList &to) {
+        for (qsizetype i = 0; i < names.size(); ++i)
+            to[i].isNull() ? qunsetenv(names[i]) : qputenv(names[i], to[i]);
+    };
+    QByteArrayList saved;
+    for (const char *name : names)
+        saved << qgetenv(name);
+    set(values);
+    return qScopeGuard([set, saved] { set(saved); });
+}
+
 struct stat statusOf(const QString &path)
 {
     struct stat status{};
@@ -131,14 +145,7 @@ private slots:
         QFETCH(QByteArrayList, values);
         QFETCH(QString, temporaryFolder);
         QFETCH(QString, userShare);
-        const char *names[] = {"TMP", "TEMP", "TMPDIR", "HOME"};
-        const auto set = [&](const QByteArrayList &to) {
-            for (int i = 0; i < 4; ++i)
-                to[i].isNull() ? qunsetenv(names[i]) : qputenv(names[i], to[i]);
-        };
-        const QByteArrayList saved = {qgetenv(names[0]), qgetenv(names[1]), qgetenv(names[2]), qgetenv(names[3])};
-        const auto restore = qScopeGuard([&] { set(saved); }); // later tests make temporary folders
-        set(values);
+        const auto restore = settingEnvironment({"TMP", "TEMP", "TMPDIR", "HOME"}, values); // later tests make temporary folders
         QCOMPARE(Platform::temporaryFolder(), temporaryFolder);
         QCOMPARE(Platform::homeFolder(), QString(values[3]));
         QCOMPARE(Platform::userShareFolder(), userShare);
@@ -163,14 +170,7 @@ private slots:
     {
         QFETCH(QByteArrayList, values);
         QFETCH(bool, expected);
-        const char *names[] = {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"};
-        const QByteArrayList saved = {qgetenv(names[0]), qgetenv(names[1]), qgetenv(names[2])};
-        const auto set = [&](const QByteArrayList &to) {
-            for (int i = 0; i < 3; ++i)
-                to[i].isNull() ? qunsetenv(names[i]) : qputenv(names[i], to[i]);
-        };
-        const auto restore = qScopeGuard([&] { set(saved); });
-        set(values);
+        const auto restore = settingEnvironment({"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}, values);
         QCOMPARE(Platform::hasDisplay(), expected);
     }
 
@@ -199,8 +199,7 @@ private slots:
         QFETCH(int, status);
         QFETCH(QByteArray, log);
         QTemporaryDir temporary;
-        QFile old(temporary.path() + "/log");
-        QVERIFY(old.open(QIODevice::WriteOnly) && old.write("old\n") == 4 && old.flush());
+        QVERIFY(writeFile(temporary.path() + "/log", "old\n"));
         const bool wait = !command.contains("sleep 0.2; echo done; exit 7");
         QCOMPARE(Platform::runProcess(command, temporary.path(), wait), status);
         QVERIFY2(QTest::qWaitFor([&] { return readFile(temporary.path() + "/log") == log; }, wait ? 0 : 10000), "log");

@@ -66,11 +66,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&frame));
         text += QStringLiteral("separator: %1x%2\n").arg(separator.width()).arg(separator.height());
         describeGeometry(&frame, &separator, &text);
-        QFile golden(QStringLiteral(STUDIO_SOURCE_DIR "/tests/wizard/geometry.golden.txt"));
-        if (qEnvironmentVariable("STUDIO_UPDATE_GOLDEN") == QLatin1String("1") && golden.open(QIODevice::WriteOnly))
-            golden.write(text.toUtf8()), golden.close();
-        QVERIFY2(golden.open(QIODevice::ReadOnly), "no geometry.golden.txt");
-        QCOMPARE(text.split(u'\n'), QString::fromUtf8(golden.readAll()).split(u'\n'));
+        QCOMPARE(text.split(u'\n'), TestMain::goldenText("tests/wizard/geometry.golden.txt", text).split(u'\n'));
     }
 };
 
