@@ -21,11 +21,7 @@ private slots:
     void quietInstallation();
     void headlessRuns_data();
     void headlessRuns();
-    void namesAsLongAsTheFileSystemTakes();
     void eightStartedAtOnce();
-
-private:
-    QString m_storeDestination; // the file store's installation, which a failure row needs
 };
 
 void QuietRunsTest::quietInstallation_data()
@@ -70,7 +66,6 @@ void QuietRunsTest::quietInstallation()
     for (const char *type : {"fwarchive", "fwpackage", "fwproject"})
         QVERIFY2(QFileInfo::exists(run + "/share/mime/application/x-corvane-" + type + ".xml"), type);
     QVERIFY(E2e::readFile(run + "/share/applications/mimeinfo.cache").contains("corvane-corvane-fenwick-studio"));
-    m_storeDestination = fromFileStore ? destination : m_storeDestination;
 }
 
 void QuietRunsTest::headlessRuns_data()
@@ -144,8 +139,7 @@ namespace {
 // The payload a row names: made only for the row that uses it.
 QString hostilePayload(const QString &token, const QString &run)
 {
-    const QByteArray archive = E2e::readFile(E2e::fixture().archive);
-    const QString path = run + "/" + token.mid(1, token.size() - 2).toLower() + ".pkg";
+    const QString name = token.mid(1, token.size() - 2).toLower(), path = run + "/" + name + ".pkg";
     QByteArray bytes;
     if (token == QLatin1String("@FIFO@")) {
         ::mkfifo(QFile::encodeName(path).constData(), 0600); // would block an open for ever
@@ -154,40 +148,24 @@ QString hostilePayload(const QString &token, const QString &run)
         return run;
     } else if (token == QLatin1String("@VARIANT@")) {
         // The next version: a file changed, one added, one no longer there.
-        const QString folder = run + "/variant";
-        QFile changed(folder + "/gcc/README.txt");
-        QFile added(folder + "/gcc/NEWS.txt");
-        if (!E2e::copyTree(E2e::fixture().payload, folder) || !changed.open(QIODevice::Append)
-            || changed.write("Now with more.\n") <= 0 || !added.open(QIODevice::WriteOnly) || added.write("News\n") <= 0
-            || !QFile::remove(folder + "/samples/README.txt"))
-            return QString();
-        changed.close();
-        added.close();
-        QProcess::execute(PKGARCHIVE_BINARY, {"create", path, folder});
-        return path;
+        return E2e::packedVariant(run, name, [](const QString &folder) {
+            QFile changed(folder + "/gcc/README.txt"), added(folder + "/gcc/NEWS.txt");
+            return changed.open(QIODevice::Append) && changed.write("Now with more.\n") > 0
+                   && added.open(QIODevice::WriteOnly) && added.write("News\n") > 0
+                   && QFile::remove(folder + "/samples/README.txt");
+        });
     } else if (token == QLatin1String("@DAMAGED@")) {
-        bytes = archive;
+        bytes = E2e::readFile(E2e::fixture().archive);
         bytes[bytes.size() / 2] = char(bytes[bytes.size() / 2] ^ 0x55); // inside some member's data
     } else if (token == QLatin1String("@HUGE@") || token == QLatin1String("@EMPTY@")) {
-        // Current layout, zlib: an inner header announcing 40 million members (or none).
-        QByteArray inner(20, '\0');
-        const quint32 count = token == QLatin1String("@HUGE@") ? 40000000 : 0;
-        for (int byte = 0; byte < 4; ++byte)
-            inner[byte] = char(count >> (8 * byte));
-        bytes = QByteArray("\xb1\xc6\xf5\x71\x02\x00\x00\x00", 8) + qCompress(inner).mid(4);
+        bytes = E2e::announcingArchive(token == QLatin1String("@HUGE@") ? 40000000 : 0);
     } else {
         // The demo payload and, in a folder no component installs, a name nothing may take.
-        const QString folder = run + "/evil";
-        QFile member(folder + "/nowhere/red\x1b[31mtext");
-        if (!E2e::copyTree(E2e::fixture().payload, folder) || !QDir().mkpath(folder + "/nowhere")
-            || !member.open(QIODevice::WriteOnly))
-            return QString();
-        member.close();
-        QProcess::execute(PKGARCHIVE_BINARY, {"create", path, folder});
-        return path;
+        return E2e::packedVariant(run, name, [](const QString &folder) {
+            return QDir().mkpath(folder + "/nowhere") && QFile(folder + "/nowhere/red\x1b[31mtext").open(QIODevice::WriteOnly);
+        });
     }
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() ? path : QString();
+    return E2e::writeFile(path, bytes) ? path : QString();
 }
 
 } // namespace
@@ -274,7 +252,7 @@ void QuietRunsTest::headlessRuns()
     first.close();
     QVERIFY2(exitStatus == status, qPrintable(QString("status %1: %2").arg(exitStatus).arg(errors)));
     QVERIFY2(program != QLatin1String("second") || firstWaits, "the first installer keeps waiting on its page");
-    const QString shownErrors = QString(errors).replace(Sandbox::root(), "@ROOT@");
+    const QString shownErrors = E2e::shown(errors);
     QCOMPARE(shownErrors.split('\n'),
              E2e::goldenSection("headless.golden.txt", QTest::currentDataTag(), shownErrors).split('\n'));
     const QStringList after = E2e::manifest(roots);
@@ -282,30 +260,6 @@ void QuietRunsTest::headlessRuns()
     QCOMPARE(E2e::writtenFiles(after, before).join(", "), goneOrChanged.join(", "));
     const QStringList leftInTmp = QDir(run + "/tmp").entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
     QVERIFY2(leftInTmp.isEmpty(), qPrintable(leftInTmp.join(", "))); // nothing of ours stays
-}
-
-// A last name part of 247 to 255 bytes leaves no room for a temporary name built from it.
-void QuietRunsTest::namesAsLongAsTheFileSystemTakes()
-{
-    const QString run = E2e::newRunFolder("long names");
-    const QStringList names = {"gcc/" + QString(247, 'l'), "gcc/" + QString(255, 'n')};
-    const QString folder = run + "/payload";
-    QVERIFY(E2e::copyTree(E2e::fixture().payload, folder));
-    for (const QString &name : names)
-        QVERIFY(QFile(folder + '/' + name).open(QIODevice::WriteOnly));
-    QCOMPARE(QProcess::execute(PKGARCHIVE_BINARY, {"create", run + "/long.pkg", folder}), 0);
-    const QString setup = E2e::fixture().release + "/Setup";
-    const QList<QPair<QString, QStringList>> modes = {
-        {run + "/dest", {setup, "--quiet", "--accept-license", "--data-file", run + "/long.pkg", "--destination", run + "/dest"}},
-        {run + "/copy", {setup, "--copy-files-to", run + "/copy", "--accept-license", "--hide-progress", "--data-file",
-                         run + "/long.pkg"}},
-        {run + "/extract", {PKGARCHIVE_BINARY, "extract", run + "/long.pkg", run + "/extract"}}};
-    for (const auto &[destination, command] : modes) {
-        const auto [status, errors] = E2e::runIsolated(run, command);
-        QVERIFY2(status == 0, qPrintable(errors));
-        for (const QString &name : names)
-            QVERIFY2(QFileInfo(destination + '/' + name).isFile(), qPrintable(destination + ": " + name.left(8)));
-    }
 }
 
 // Released at the same instant into one destination: the lock lets exactly one through.

@@ -93,11 +93,35 @@ private slots:
         for (const QString &name : QDir(STUDIO_SOURCE_DIR "/demo/installer-files").entryList(QDir::Files))
             QVERIFY(QFile::copy(STUDIO_SOURCE_DIR "/demo/installer-files/" + name, m_release + '/' + name));
         QVERIFY(QDir().mkpath("/etc/udev/rules.d"));
-        // The refresh tools run by their system paths; stand-ins that do nothing take their place.
+        // The refresh tools run by their system paths; stand-ins that write down their calls take their place.
         const QString standIn = m_scratch.filePath("refresh");
-        QVERIFY(writeFile(standIn, "#!/bin/sh\n") && ::chmod(QFile::encodeName(standIn).constData(), 0755) == 0);
+        QVERIFY(writeFile(standIn, "#!/bin/sh\necho \"${0##*/} $*\" >> '" + QFile::encodeName(m_scratch.filePath("calls")) + "'\n")
+                && ::chmod(QFile::encodeName(standIn).constData(), 0755) == 0);
         for (const char *tool : {"update-desktop-database", "update-mime-database", "gtk-update-icon-cache"})
             QVERIFY2(QProcess::execute("mount", {"--bind", standIn, QString("/usr/bin/") + tool}) == 0, tool);
+    }
+
+    // An installation refreshes the menu, MIME and icon databases, a removal the menu's alone;
+    // the removal leaves the folders above the destination, empty or not.
+    void refreshesAndKeepsTheFoldersAbove()
+    {
+        const QString above = m_scratch.filePath("above");
+        QVERIFY(writeFile(above + "/keep", "stays"));
+        const auto calls = [this] {
+            QFile log(m_scratch.filePath("calls"));
+            QStringList lines = log.open(QIODevice::ReadOnly) ? QString::fromUtf8(log.readAll()).split('\n', Qt::SkipEmptyParts)
+                                                              : QStringList();
+            lines.sort();
+            return lines.join(", ");
+        };
+        QCOMPARE(runOnce("install", above + "/Fenwick Studio/studio", true), QString("phase 6, phase 0, end"));
+        QTRY_COMPARE(calls(), QString("gtk-update-icon-cache -q /usr/share/icons/hicolor, update-desktop-database -q "
+                                      "/usr/share/applications, update-mime-database /usr/share/mime"));
+        QVERIFY(QFile::remove(m_scratch.filePath("calls")));
+        QCOMPARE(runOnce("remove", above + "/Fenwick Studio/studio", true), QString("phase 5, phase 1, end"));
+        QTRY_COMPARE(calls(), QString("update-desktop-database -q /usr/share/applications"));
+        QCOMPARE(QDir(above).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), (QStringList{"Fenwick Studio", "keep"}));
+        QVERIFY2(QDir(above + "/Fenwick Studio").isEmpty(), "only the destination itself is removed");
     }
 
     // Runs on one destination: "install", "upgrade" or "remove", "quiet" (no result page),

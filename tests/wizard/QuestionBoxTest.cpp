@@ -1,12 +1,11 @@
 // The answers of the question box: the value of every button, what Escape and Return
-// answer, and what a run nobody can answer gets without anything shown.
+// answer, and the file named when the locate dialog is given up.
 
 #include "common/TestMain.h"
 
 #include "app/core/InstallException.h"
 #include "app/queries/UserQueries.h"
 #include "wizard/frame/InstallCheckMessageBox.h"
-#include "app/queries/InstallQuestions.h"
 #include "wizard/pages/InstallFindFileDialog.h"
 
 #include <QtTest>
@@ -17,28 +16,19 @@ class QuestionBoxTest : public QObject
     Q_OBJECT
 
 private slots:
-    void cleanup()
-    {
-        if (m_attended)
-            InstallQuestions::install(std::exchange(m_attended, nullptr));
-    }
-
     void answers_data()
     {
         QTest::addColumn<int>("buttons");
         QTest::addColumn<int>("preferred");
-        QTest::addColumn<QString>("action"); // each button left to right, a key, or an unattended run
+        QTest::addColumn<QString>("action"); // each button left to right, or a key
         QTest::addColumn<QList<int>>("answers"); // 0: the box stays open
         QTest::newRow("every button, in bit order") << 511 << 1 << "click" << QList<int>{1, 2, 4, 8, 16, 32, 64, 128, 256};
-        QTest::newRow("the to-All question 307") << 307 << 1 << "click" << QList<int>{1, 2, 16, 32, 256};
         QTest::newRow("bits above the table are ignored") << (512 | 16) << 16 << "click" << QList<int>{16};
         QTest::newRow("Escape answers Cancel when offered") << 307 << 1 << "escape" << QList<int>{256};
         QTest::newRow("Escape on Yes and No answers No") << 17 << 1 << "escape" << QList<int>{16};
         QTest::newRow("Escape on a lone OK answers OK") << 4 << 4 << "escape" << QList<int>{4};
         QTest::newRow("Escape keeps a box without Cancel, No or a lone button") << 5 << 1 << "escape" << QList<int>{0};
         QTest::newRow("Return presses the default button") << 307 << 32 << "return" << QList<int>{32};
-        QTest::newRow("unattended: Cancel wins over the default") << 307 << 1 << "unattended" << QList<int>{256};
-        QTest::newRow("unattended: the default without Cancel") << 17 << 16 << "unattended" << QList<int>{16};
     }
 
     void answers()
@@ -47,20 +37,6 @@ private slots:
         QFETCH(int, preferred);
         QFETCH(QString, action);
         QFETCH(QList<int>, answers);
-        if (action == "unattended") {
-            m_attended = InstallQuestions::install(nullptr);
-            bool shown = false; // should a box come up anyway, close it: a failure, not a hang
-            QTimer guard;
-            connect(&guard, &QTimer::timeout, &guard, [&shown] {
-                if (auto *modal = qobject_cast<QDialog *>(QApplication::activeModalWidget()))
-                    shown = true, modal->done(-1);
-            });
-            guard.start(0);
-            QCOMPARE(InstallCheckMessageBox::exec("Question", "Go on?", buttons, preferred), answers.first());
-            QVERIFY(!InstallQuestions::current().locate("$(SrcDir)/payload.bin").located);
-            QVERIFY2(!shown, "nothing may be shown in an unattended run");
-            return;
-        }
         InstallCheckMessageBox box(QStringLiteral("Question"), QStringLiteral("Go on?"), buttons, preferred);
         box.show();
         QVERIFY(QTest::qWaitForWindowExposed(&box));
@@ -109,9 +85,6 @@ private slots:
             QCOMPARE(failure.message(), error);
         }
     }
-
-private:
-    InstallQuestions *m_attended = nullptr;
 };
 
 STUDIO_TEST_CLASS(QuestionBoxTest)
