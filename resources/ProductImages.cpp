@@ -3,6 +3,7 @@
 #include "resources/EmbeddedResources.h"
 
 #include <QFile>
+#include <QGuiApplication>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
@@ -10,6 +11,7 @@
 namespace {
 
 const char *const logoResource = ":/studio/images/installer-logo.png";
+const char *const sharpLogoResource = ":/studio/images/installer-logo@2x.png";
 const char *const iconResource = ":/studio/images/window-icon.png";
 
 QPixmap &replacedLogo()
@@ -72,6 +74,16 @@ QPixmap installerLogo()
 {
     if (!replacedLogo().isNull())
         return replacedLogo();
+    // On screens with two or more pixels to the point the logo comes from its larger
+    // drawing, so it stays sharp at the same size on screen.
+    if (qGuiApp && qGuiApp->devicePixelRatio() > 1.0) {
+        ensureEmbeddedResources();
+        QPixmap sharp(QString::fromLatin1(sharpLogoResource));
+        if (!sharp.isNull()) {
+            sharp.setDevicePixelRatio(2.0);
+            return sharp;
+        }
+    }
     return resourceOr(logoResource, 50);
 }
 

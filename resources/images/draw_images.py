@@ -126,6 +126,7 @@ def png(size, rows):
 
 
 if __name__ == "__main__":
-    for name, size in (("installer-logo.png", 50), ("window-icon.png", 128)):
+    # The logo also at twice its size, for screens that draw two pixels per point.
+    for name, size in (("installer-logo.png", 50), ("installer-logo@2x.png", 100), ("window-icon.png", 128)):
         with open(name, "wb") as out:
             out.write(png(size, render(size)))

@@ -5,8 +5,10 @@
 #include "wizard/frame/InstallPushButton.h"
 #include "wizard/frame/InstallSeparator.h"
 #include "wizard/frame/InstallWizardDialog.h"
+#include "wizard/frame/WizardAccessibility.h"
 
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -30,10 +32,14 @@ QFrame *makeHeader(QWidget *parent, QLabel *titleLabel, const QPixmap &logo)
     titleLabel->setParent(header);
     titleLabel->setMinimumWidth(400);
     titleLabel->setTextFormat(Qt::RichText);
-    row->addWidget(titleLabel);
+    // A long subtitle wraps onto a second line rather than running under the logo; the
+    // label takes the row's room, so a short one stays on one line.
+    titleLabel->setWordWrap(true);
+    row->addWidget(titleLabel, 1);
     row->addSpacerItem(new QSpacerItem(0, 0, QSizePolicy::Expanding, QSizePolicy::Minimum));
     auto *logoLabel = new QLabel(header);
     logoLabel->setPixmap(logo.isNull() ? ProductImages::installerLogo() : logo);
+    WizardAccessibility::markDecorative(logoLabel);
     row->addWidget(logoLabel);
     return header;
 }
@@ -77,7 +83,9 @@ ClassicInstallWizard::ClassicInstallWizard(QWidget *parent, const QPixmap &logo)
     auto *main = new QVBoxLayout(this);
     main->setContentsMargins(0, 0, 0, 0);
     main->setSpacing(0);
-    main->addWidget(makeHeader(this, m_titleLabel, logo));
+    QFrame *header = makeHeader(this, m_titleLabel, logo);
+    header->lower(); // screen readers read the window's parts in this order: header, page, buttons
+    main->addWidget(header);
     main->addWidget(pageStack());
     main->addStretch();
     main->addSpacing(5);
@@ -102,6 +110,12 @@ ClassicInstallWizard::ClassicInstallWizard(QWidget *parent, const QPixmap &logo)
 void ClassicInstallWizard::showDialog(InstallWizardDialog *dialog)
 {
     InstallWizard::showDialog(dialog);
+    placeButtonsAfter(dialog);
+    chooseDefaultButton()->setFocus(Qt::OtherFocusReason);
+}
+
+InstallPushButton *ClassicInstallWizard::chooseDefaultButton()
+{
     // Return goes to the most useful button still available.
     InstallPushButton *preferred = m_cancelButton;
     if (m_nextButton->isEnabled())
@@ -110,7 +124,64 @@ void ClassicInstallWizard::showDialog(InstallWizardDialog *dialog)
         preferred = m_backButton;
     for (InstallPushButton *button : {m_backButton, m_nextButton, m_cancelButton})
         button->setDefault(button == preferred);
-    preferred->setFocus(Qt::OtherFocusReason);
+    return preferred;
+}
+
+void ClassicInstallWizard::placeButtonsAfter(InstallWizardDialog *page)
+{
+    // Tab reads the page first, then Back, Next and Cancel, as the eye does; pages are
+    // made after the frame, so their controls would otherwise come after the buttons.
+    QWidget *last = nullptr;
+    for (QWidget *widget = page->nextInFocusChain(); widget != page && page->isAncestorOf(widget);
+         widget = widget->nextInFocusChain()) {
+        if (widget->focusPolicy() & Qt::TabFocus)
+            last = widget;
+    }
+    if (last)
+        setTabOrder(last, m_backButton);
+    setTabOrder(m_backButton, m_nextButton);
+    setTabOrder(m_nextButton, m_cancelButton);
+}
+
+bool ClassicInstallWizard::focusNextPrevChild(bool next)
+{
+    // Next stands in for the frame when the window takes the focus; Qt's own Tab walk would
+    // therefore stop at the frame, that is at Next, for ever and never reach Back. Tab walks
+    // the page's controls and then Back, Next and Cancel instead, round and round.
+    QList<QWidget *> reachable;
+    for (QWidget *widget = nextInFocusChain(); widget != this; widget = widget->nextInFocusChain()) {
+        if ((widget->focusPolicy() & Qt::TabFocus) && !widget->focusProxy() && widget->isEnabled()
+            && widget->isVisibleTo(this) && isAncestorOf(widget))
+            reachable.append(widget);
+    }
+    if (reachable.isEmpty())
+        return false;
+    const qsizetype current = reachable.indexOf(focusWidget());
+    const qsizetype count = reachable.size();
+    const qsizetype target = current < 0 ? (next ? 0 : count - 1) : (current + (next ? 1 : count - 1)) % count;
+    reachable[target]->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+    return true;
+}
+
+void ClassicInstallWizard::keyPressEvent(QKeyEvent *event)
+{
+    // The frame is not a dialog, so Qt gives Return and Escape no meaning here: Return
+    // presses the focused button or else the default one, Escape is the Cancel button.
+    const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    if (plain && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
+        auto *focused = qobject_cast<QAbstractButton *>(focusWidget());
+        const bool pressFocused = focused && !focused->isCheckable() && isAncestorOf(focused);
+        QAbstractButton *target = pressFocused ? focused : chooseDefaultButton();
+        if (target->isEnabled())
+            target->click();
+        return;
+    }
+    if (plain && event->key() == Qt::Key_Escape) {
+        if (m_cancelButton->isEnabled())
+            m_cancelButton->click();
+        return;
+    }
+    InstallWizard::keyPressEvent(event);
 }
 
 void ClassicInstallWizard::updateDialog()
@@ -125,6 +196,8 @@ void ClassicInstallWizard::updateDialog()
     setButton(m_backButton, page->backLabel(), !(flags & InstallWizardDialog::BackDisabled));
     setButton(m_nextButton, page->nextLabel(), !(flags & InstallWizardDialog::NextDisabled));
     setButton(m_cancelButton, page->cancelLabel(), !(flags & InstallWizardDialog::CancelDisabled));
+    // A page that enables Next on a choice (the licence) makes it the default at once.
+    chooseDefaultButton();
 }
 
 void ClassicInstallWizard::closeEvent(QCloseEvent *event)

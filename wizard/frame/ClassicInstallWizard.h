@@ -28,8 +28,14 @@ public:
 protected:
     // Closing the window is refused and asks the application as Cancel does.
     void closeEvent(QCloseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    bool focusNextPrevChild(bool next) override;
 
 private:
+    // Makes the most useful enabled button the default one and returns it.
+    InstallPushButton *chooseDefaultButton();
+    void placeButtonsAfter(InstallWizardDialog *page);
+
     QLabel *m_titleLabel;
     InstallPushButton *m_backButton;
     InstallPushButton *m_nextButton;

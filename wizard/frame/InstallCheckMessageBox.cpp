@@ -5,6 +5,7 @@
 #include "resources/ProductImages.h"
 #include "wizard/frame/InstallPushButton.h"
 #include "wizard/frame/InstallWizard.h"
+#include "wizard/frame/WizardAccessibility.h"
 
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -71,6 +72,7 @@ InstallCheckMessageBox::InstallCheckMessageBox(const QString &heading, const QSt
     auto *headingRow = new QHBoxLayout;
     auto *logoLabel = new QLabel(this);
     logoLabel->setPixmap(logo);
+    WizardAccessibility::markDecorative(logoLabel);
     headingRow->addWidget(logoLabel);
     headingRow->addSpacerItem(expandingGap());
     auto *headingLabel = new QLabel(expand(heading), this);
@@ -81,7 +83,7 @@ InstallCheckMessageBox::InstallCheckMessageBox(const QString &heading, const QSt
     headingRow->addSpacerItem(expandingGap());
     // Balances the logo so the heading sits in the middle of the box.
     headingRow->addSpacerItem(
-        new QSpacerItem(logo.width(), 0, QSizePolicy::Fixed, QSizePolicy::Minimum));
+        new QSpacerItem(logo.deviceIndependentSize().toSize().width(), 0, QSizePolicy::Fixed, QSizePolicy::Minimum));
     layout->addLayout(headingRow);
     layout->addSpacerItem(new QSpacerItem(300, 10, QSizePolicy::Fixed, QSizePolicy::Fixed));
 

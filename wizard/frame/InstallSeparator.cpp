@@ -1,5 +1,7 @@
 #include "wizard/frame/InstallSeparator.h"
 
+#include "wizard/frame/WizardAccessibility.h"
+
 #include <QFrame>
 #include <QHBoxLayout>
 
@@ -14,5 +16,7 @@ InstallSeparator::InstallSeparator(QWidget *parent) : QWidget(parent)
     line->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     line->setLineWidth(1);
     row->addWidget(line);
+    WizardAccessibility::markDecorative(this);
+    WizardAccessibility::markDecorative(line);
     row->addSpacerItem(new QSpacerItem(4, 0, QSizePolicy::Fixed, QSizePolicy::Minimum));
 }

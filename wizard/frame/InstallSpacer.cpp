@@ -1,5 +1,7 @@
 #include "wizard/frame/InstallSpacer.h"
 
+#include "wizard/frame/WizardAccessibility.h"
+
 #include <QHBoxLayout>
 
 InstallSpacer::InstallSpacer(QWidget *parent, int width, int height,
@@ -11,4 +13,5 @@ InstallSpacer::InstallSpacer(QWidget *parent, int width, int height,
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(0);
     row->addSpacerItem(new QSpacerItem(width, height, horizontalPolicy, verticalPolicy));
+    WizardAccessibility::markDecorative(this);
 }

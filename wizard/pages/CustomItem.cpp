@@ -28,4 +28,7 @@ void CustomItem::update()
     setText(NameColumn, m_item->name());
     setIcon(IconColumn, m_item->willInstall() ? CustomSetupImages::willInstallIcon()
                                               : CustomSetupImages::notInstalledIcon());
+    // What the icon shows, in words for screen readers.
+    setData(IconColumn, Qt::AccessibleTextRole,
+            m_item->willInstall() ? QStringLiteral("Will be installed") : QStringLiteral("Will not be installed"));
 }

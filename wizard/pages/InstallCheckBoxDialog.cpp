@@ -23,6 +23,7 @@ InstallCheckBoxDialog::InstallCheckBoxDialog(InstallApplication *application, co
     m_checkList->setColumnCount(1);
     m_checkList->setHeaderLabels({ QStringLiteral("Item") });
     m_checkList->setHeaderHidden(true);
+    m_checkList->setAccessibleName(expand(title));
     m_checkList->setRootIsDecorated(false);
     pageLayout()->addWidget(m_checkList);
 

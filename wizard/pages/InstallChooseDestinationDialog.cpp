@@ -31,6 +31,9 @@ InstallChooseDestinationDialog::InstallChooseDestinationDialog(InstallApplicatio
     m_browseButton = new QToolButton(group);
     m_browseButton->setObjectName(QStringLiteral("destination-browse"));
     m_browseButton->setText(QStringLiteral("..."));
+    // Screen readers say what the field and the button are, not "edit" and "dot dot dot".
+    m_folderEdit->setAccessibleName(group->title());
+    m_browseButton->setAccessibleName(QStringLiteral("Browse"));
     row->addWidget(m_folderEdit);
     row->addWidget(m_browseButton);
     pageLayout()->addWidget(group);

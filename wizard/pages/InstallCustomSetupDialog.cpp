@@ -9,6 +9,7 @@
 
 #include <QAction>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
@@ -96,6 +97,8 @@ InstallCustomSetupDialog::InstallCustomSetupDialog(InstallApplication *applicati
     m_list->header()->setStretchLastSection(true);
     m_list->header()->setSectionResizeMode(CustomItem::IconColumn, QHeaderView::ResizeToContents);
     m_list->viewport()->installEventFilter(this);
+    m_list->installEventFilter(this);
+    m_list->setAccessibleName(title());
     pageLayout()->addWidget(m_list, 1);
 
     m_description = new QLabel(this);
@@ -244,6 +247,20 @@ bool InstallCustomSetupDialog::eventFilter(QObject *watched, QEvent *event)
             && position.x() < m_list->visualItemRect(entry).left())
             column = -1;
         mouseButtonClicked(mouse->button(), entry, m_list->viewport()->mapToGlobal(position), column);
+    }
+    // From the keyboard, Space or the menu key on the current feature opens the same menu
+    // as a click on its icon, under the feature.
+    if (watched == m_list && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        QTreeWidgetItem *entry = m_list->currentItem();
+        if (entry && (key == Qt::Key_Space || key == Qt::Key_Menu)) {
+            const QRect place = m_list->visualItemRect(entry);
+            mouseButtonClicked(Qt::LeftButton, entry, m_list->viewport()->mapToGlobal(place.bottomLeft()),
+                               CustomItem::IconColumn);
+            if (m_menu && !m_menu->actions().isEmpty())
+                m_menu->setActiveAction(m_menu->actions().first());
+            return true;
+        }
     }
     return InstallWizardDialog::eventFilter(watched, event);
 }

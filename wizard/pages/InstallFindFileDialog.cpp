@@ -3,6 +3,7 @@
 #include "app/core/VariableTable.h"
 #include "resources/ProductImages.h"
 #include "wizard/frame/InstallPushButton.h"
+#include "wizard/frame/WizardAccessibility.h"
 
 #include <QFileDialog>
 #include <QHBoxLayout>
@@ -37,6 +38,7 @@ InstallFindFileDialog::InstallFindFileDialog(QWidget *parent, const QString &pat
     layout->setContentsMargins(10, 10, 10, 10);
     auto *logo = new QLabel(this);
     logo->setPixmap(ProductImages::installerLogo());
+    WizardAccessibility::markDecorative(logo);
     layout->addWidget(logo);
     layout->addWidget(new QLabel(texts.missing, this));
     auto *instruction = new QLabel(texts.instruction, this);
@@ -50,6 +52,8 @@ InstallFindFileDialog::InstallFindFileDialog(QWidget *parent, const QString &pat
     pathRow->addWidget(m_pathEdit);
     auto *browse = new QToolButton(this);
     browse->setText(QStringLiteral("..."));
+    browse->setAccessibleName(QStringLiteral("Browse"));
+    m_pathEdit->setAccessibleName(texts.title);
     pathRow->addWidget(browse);
     layout->addLayout(pathRow);
     layout->addSpacing(10);
@@ -67,6 +71,9 @@ InstallFindFileDialog::InstallFindFileDialog(QWidget *parent, const QString &pat
     m_pathEdit->setText(texts.initialText);
     if (m_kind == LocateFile)
         m_locatedPath = texts.initialText;
+    // Screen readers read the children in order: the texts first, then the field and buttons.
+    for (QWidget *control : std::initializer_list<QWidget *>{m_pathEdit, browse, ok, cancel})
+        control->raise();
     connect(m_pathEdit, &QLineEdit::textChanged, this, &InstallFindFileDialog::textChanged);
     connect(browse, &QToolButton::clicked, this, &InstallFindFileDialog::onBrowse);
     connect(ok, &QPushButton::clicked, this, &InstallFindFileDialog::onOk);

@@ -1,6 +1,7 @@
 #include "wizard/pages/InstallHelpDialog.h"
 
 #include "app/core/VariableTable.h"
+#include "wizard/frame/WizardAccessibility.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -46,6 +47,7 @@ InstallHelpDialog::InstallHelpDialog(InstallApplication *application)
     addCentredRow(layout, new QLabel(QStringLiteral("<b>Lanyard</b>"), this));
     auto *logo = new QLabel(this);
     logo->setPixmap(threeColourLogo());
+    WizardAccessibility::markDecorative(logo);
     addCentredRow(layout, logo);
     addCentredRow(layout, new QLabel(expand(QStringLiteral(
                                          "Setup for $(Product) $(Version), made by Corvane.")),

@@ -22,6 +22,10 @@ InstallLicenseAgreementDialog::InstallLicenseAgreementDialog(InstallApplication 
     m_licenceView->setReadOnly(true);
     m_licenceView->setAcceptRichText(true);
     m_licenceView->setHtml(licenceText);
+    // A caret shows where the keyboard is and lets the text be read and selected line by line.
+    m_licenceView->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard
+                                           | Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
+    m_licenceView->setAccessibleName(title());
     pageLayout()->addWidget(m_licenceView);
 
     // One column, accept above decline: each choice reads as a line of its own under the licence.

@@ -23,6 +23,7 @@ InstallProgramFolderDialog::InstallProgramFolderDialog(InstallApplication *appli
     auto *group = new QGroupBox(QStringLiteral("Program Folder"), this);
     auto *row = new QHBoxLayout(group);
     m_folderEdit = new QLineEdit(group);
+    m_folderEdit->setAccessibleName(group->title());
     m_folderEdit->setObjectName(QStringLiteral("program-folder"));
     row->addWidget(m_folderEdit);
     pageLayout()->addWidget(group);

@@ -82,6 +82,9 @@ InstallProgressDialog::InstallProgressDialog(InstallApplication *application,
     layout->addWidget(m_totalLabel);
     layout->addWidget(m_totalBar);
     layout->addWidget(new InstallSpacer(this, 0, 0, QSizePolicy::Minimum, QSizePolicy::Expanding));
+    // The bars are read out under their captions, the current one with the item it works on.
+    m_currentBar->setAccessibleName(m_currentLabel->text());
+    m_totalBar->setAccessibleName(m_totalLabel->text());
 
     if (application)
         followConfigurationList(application->configurationList());
@@ -104,6 +107,7 @@ void InstallProgressDialog::starting(InstallConfigurationItem *item)
     ++m_completed;
     if (item) {
         m_itemLabel->setText(m_prefix + item->name());
+        m_currentBar->setAccessibleDescription(m_itemLabel->text());
         // A check walk announces a parent once per child; one connection is enough.
         connect(item, &InstallConfigurationItem::totalSteps, this,
                 &InstallProgressDialog::setTaskTotalSteps, Qt::UniqueConnection);
@@ -123,6 +127,7 @@ void InstallProgressDialog::finished(InstallConfigurationItem *item)
     m_currentBar->reset();
     m_itemLabel->clear();
     m_taskLabel->clear();
+    m_currentBar->setAccessibleDescription(QString());
     letEventsThrough();
 }
 

@@ -23,6 +23,8 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
+    void announceValue();
+
     int m_totalSteps = 100;
     int m_progress = -1;
 };
