@@ -41,7 +41,9 @@ namespace {
 // earlier installation's record in the destination, L the product's licence, P the
 // product's own tree. Script: start, next, back, cancel, close (the window), help, accept /
 // decline, minimal / typical / full / custom, yes / no / ok (the coming questions' answers),
-// show:ID, toggle:ITEM (option pages), menu:ITEM:CHOICE (custom setup), dest:FOLDER.
+// show:ID, toggle:ITEM (option pages), menu:ITEM:CHOICE (custom setup), dest:FOLDER; by keys
+// alone: key:KEYS pressed where the focus is, box:KEYS the coming question's answer, and
+// focus, which writes @ and the focused control's accessible name.
 struct FlowRow
 {
     const char *tag, *arguments, *shape, *script;
@@ -109,6 +111,17 @@ const std::vector<FlowRow> flowRows = {
      "start next next custom next no menu:Core:2 next next next"},
     {"a required feature removed and restored leaves its cleared component out", "Setup", "to",
      "start next next custom next yes menu:Core:2 menu:Core:0 next next next next"},
+    // The same by a person with the keyboard alone: no click, no mouse.
+    {"install: the licence accepted by its mnemonic, a component cleared with Space", "Setup", "oL",
+     "start key:Return key:Alt+A key:Return key:Return focus key:Shift+Tab focus key:Shift+Tab focus "
+     "key:Space key:Return key:Return key:Return"},
+    {"Tab reads the page, then Back, Next and Cancel", "Setup", "",
+     "start key:Return focus key:Tab focus key:Tab focus key:Tab focus key:Tab focus key:Tab focus "
+     "key:Return key:Return key:Return"},
+    {"removal by the uninstall copy, every button by its mnemonic", "uninstall", "E",
+     "start key:Alt+B key:Alt+R key:Alt+F"},
+    {"Escape asks the Cancel question; Escape there keeps the run, Return on its default Yes ends it", "Setup", "",
+     "start box:Escape key:Escape box:Return key:Escape"},
 };
 
 struct RunState
@@ -116,6 +129,7 @@ struct RunState
     QStringList transcript;
     QString details; // each question asked, and what the progress page showed for each item
     QList<int> answers;
+    QStringList answerKeys;
 };
 
 RunState *currentRun = nullptr; // the run in progress
@@ -177,6 +191,13 @@ InstallConfigurationList *buildTree(const QString &shape)
         new Item(core, "Broken", "Fails", 0, true);
     list->checkWillInstall();
     return list;
+}
+
+// What a screen reader says a control is called.
+QString spokenName(QWidget *widget)
+{
+    QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(widget);
+    return accessible ? accessible->text(QAccessible::Name) : QStringLiteral("(nothing)");
 }
 
 QString withState(const QWidget *widget, QString text)
@@ -307,6 +328,19 @@ void answerQuestion(RunState &run)
         return;
     box->setProperty("answered", true);
     run.details += describeDialog(box);
+    if (!run.answerKeys.isEmpty()) {
+        const QString keys = run.answerKeys.takeFirst();
+        run.transcript << QLatin1Char('?') + keys;
+        const QKeyCombination key = QKeySequence(keys)[0];
+        box->activateWindow(); // mnemonics only reach the active window, as on a desktop
+        if (!QTest::qWaitForWindowActive(box))
+            run.transcript << QStringLiteral("box-not-active");
+        QTest::keyClick(box->focusWidget() ? box->focusWidget() : box, key.key(), key.keyboardModifiers());
+        QTest::qWait(200); // a mnemonic presses its button a moment later
+        if (box->isVisible()) // a key that answered nothing would leave the run waiting for ever
+            run.transcript << QStringLiteral("still-asking"), box->reject();
+        return;
+    }
     QPushButton *button = run.answers.isEmpty() ? nullptr : box->button(run.answers.takeFirst());
     if (box->parentWidget() != InstallApplication::instance()->wizard()) // no outer window: the wizard holds the box
         run.transcript << QStringLiteral("box-not-on-wizard");
@@ -366,6 +400,18 @@ void perform(const QString &token, ObservedApplication &application, ClassicInst
         toggle(qobject_cast<InstallCheckBoxDialog *>(page), part.value(1));
     else if (part[0] == "menu")
         choose(qobject_cast<InstallCustomSetupDialog *>(page), part.value(1), part.value(2).toInt());
+    else if (part[0] == "key") {
+        const QKeyCombination key = QKeySequence(part.value(1))[0];
+        wizard->activateWindow();
+        if (!QTest::qWaitForWindowActive(wizard))
+            run.transcript << QStringLiteral("wizard-not-active");
+        QTest::keyClick(wizard->focusWidget() ? wizard->focusWidget() : wizard, key.key(), key.keyboardModifiers());
+        if (key.keyboardModifiers() & Qt::AltModifier)
+            QTest::qWait(200); // a mnemonic presses its button the way a click shows, a moment later
+    } else if (part[0] == "box")
+        run.answerKeys << part.value(1);
+    else if (token == "focus")
+        run.transcript << QLatin1Char('@') + spokenName(wizard->focusWidget());
     else
         run.transcript << "cannot:" + token;
 }
@@ -502,6 +548,78 @@ QString describeProductWizard()
     return text;
 }
 
+// What a screen reader walks, from the window down: role, name, value, description and the
+// states that matter. What it skips (hidden pages, decoration) is left out; a control that
+// takes the focus without a name says so.
+void describeAccessible(QAccessibleInterface *node, int depth, QString *out)
+{
+    const QAccessible::State state = node->state();
+    if (state.invisible)
+        return;
+    const auto shortened = [](QString text) {
+        text.replace(QLatin1Char('\n'), QLatin1String("\\n"));
+        return text.size() > 60 ? text.left(57) + QStringLiteral("...") : text;
+    };
+    QString line = QString(depth * 2, QLatin1Char(' ')) + QMetaEnum::fromType<QAccessible::Role>().valueToKey(node->role())
+                   + QStringLiteral(" \"%1\"").arg(shortened(node->text(QAccessible::Name)));
+    if (const QString value = node->text(QAccessible::Value); !value.isEmpty())
+        line += QStringLiteral(" = ") + shortened(value);
+    if (const QString description = node->text(QAccessible::Description); !description.isEmpty())
+        line += QStringLiteral(" (%1)").arg(shortened(description));
+    const QList<std::pair<bool, const char *>> flags = {
+        {bool(state.focusable), " focusable"}, {bool(state.checked), " checked"}, {bool(state.disabled), " disabled"},
+        {bool(state.defaultButton), " default"}, {state.focusable && node->text(QAccessible::Name).isEmpty(), " UNNAMED"}};
+    for (const auto &[on, text] : flags)
+        line += on ? QLatin1String(text) : QLatin1String();
+    *out += line + QLatin1Char('\n');
+    for (int i = 0; i < node->childCount(); ++i)
+        if (QAccessibleInterface *child = node->child(i))
+            describeAccessible(child, depth + 1, out);
+}
+
+QString describeAccessibleProduct()
+{
+    ProductWizard product;
+    QString text;
+    for (int id = 1; id <= 20; ++id) {
+        if (!product.wizard->dialog(id))
+            continue;
+        product.wizard->showDialog(id);
+        if (auto *progress = qobject_cast<InstallProgressDialog *>(product.wizard->dialog(id)))
+            progress->totalBar()->setTotalSteps(8), progress->totalBar()->setProgress(2);
+        text += QStringLiteral("== page %1\n").arg(id);
+        describeAccessible(QAccessible::queryAccessibleInterface(product.wizard), 0, &text);
+    }
+    for (const auto &[name, dialog] : sampleDialogs()) {
+        dialog->show();
+        text += QStringLiteral("== %1\n").arg(name);
+        describeAccessible(QAccessible::queryAccessibleInterface(dialog.get()), 0, &text);
+    }
+    return text;
+}
+
+// Every shown text that does not fit its control, at whatever density the screen has.
+QStringList clippedTexts(QWidget *window)
+{
+    QStringList clipped;
+    for (QWidget *widget : window->findChildren<QWidget *>()) {
+        if (!widget->isVisibleTo(window))
+            continue;
+        const auto *label = qobject_cast<QLabel *>(widget);
+        const auto *button = qobject_cast<QAbstractButton *>(widget);
+        const bool fits = label ? (label->wordWrap() ? label->heightForWidth(label->width()) <= label->height()
+                                                     : label->sizeHint().width() <= label->width())
+                          : button ? button->fontMetrics().horizontalAdvance(QString(button->text()).remove('&')) + 8
+                                         <= button->width()
+                                   : true;
+        if (!fits)
+            clipped << (label ? label->text() : button->text()).left(40);
+    }
+    if (window->frameGeometry().width() > 1280 || window->frameGeometry().height() > 800)
+        clipped << QStringLiteral("the window is larger than 1280 x 800");
+    return clipped;
+}
+
 } // namespace
 
 class WizardTextsTest : public QObject
@@ -518,6 +636,30 @@ private slots:
         }
         QCOMPARE(text.split(QLatin1Char('\n')),
                  TestMain::goldenText("tests/wizard/texts.golden.txt", text).split(QLatin1Char('\n')));
+    }
+
+    void everyControlNamedForScreenReaders()
+    {
+        const QString text = describeAccessibleProduct();
+        QCOMPARE(text.split(QLatin1Char('\n')), TestMain::goldenText("tests/wizard/accessibility.golden.txt", text).split(QLatin1Char('\n')));
+    }
+
+    // Run again at twice the density (ctest's wizard-double-density).
+    void everyTextFits()
+    {
+        ProductWizard product;
+        QStringList clipped;
+        for (int id = 1; id <= 20; ++id) {
+            if (product.wizard->dialog(id)) {
+                product.wizard->showDialog(id);
+                clipped << clippedTexts(product.wizard).replaceInStrings(QRegularExpression("^"), QStringLiteral("page %1: ").arg(id));
+            }
+        }
+        for (const auto &[name, dialog] : sampleDialogs()) {
+            dialog->show();
+            clipped << clippedTexts(dialog.get()).replaceInStrings(QRegularExpression("^"), name + ": ");
+        }
+        QVERIFY2(clipped.isEmpty(), qPrintable(clipped.join(QLatin1Char('\n'))));
     }
 
     // Pictures for a person to look at, written only when SCREENSHOT_DIR names a folder.
@@ -537,6 +679,7 @@ private slots:
             window->show();
             QVERIFY(QTest::qWaitForWindowExposed(window));
             QString name = shot <= 20 ? QStringLiteral("page %1").arg(shot, 2, 10, QLatin1Char('0')) : dialogs[shot - 21].first;
+            name += QStringLiteral(" at %1x").arg(window->devicePixelRatio());
             name = folder.filePath(name.replace(QRegularExpression("[^A-Za-z0-9]+"), "-") + ".png");
             QVERIFY2(window->grab().save(name), qPrintable(name));
         }
