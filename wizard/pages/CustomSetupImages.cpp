@@ -1,6 +1,7 @@
 #include "wizard/pages/CustomSetupImages.h"
 
 #include <QColor>
+#include <QGuiApplication>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPen>
@@ -9,11 +10,21 @@ namespace {
 
 constexpr int iconSize = 16;
 
+// An empty icon of iconSize points, with as many pixels as the densest screen draws, so the
+// icons stay sharp there; the drawing below is in points either way.
+QPixmap canvas()
+{
+    const qreal ratio = qGuiApp ? qMax<qreal>(1.0, qGuiApp->devicePixelRatio()) : 1.0;
+    QPixmap pixmap(qRound(iconSize * ratio), qRound(iconSize * ratio));
+    pixmap.setDevicePixelRatio(ratio);
+    pixmap.fill(Qt::transparent);
+    return pixmap;
+}
+
 // A drive-shaped box: the picture of "installed on the local hard drive".
 QPixmap drawDrive(const QColor &body, bool withSubfeatures)
 {
-    QPixmap pixmap(iconSize, iconSize);
-    pixmap.fill(Qt::transparent);
+    QPixmap pixmap = canvas();
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(QPen(body.darker(170), 1));
@@ -34,8 +45,7 @@ QPixmap drawDrive(const QColor &body, bool withSubfeatures)
 // A red cross: the feature is left out.
 QPixmap drawCross()
 {
-    QPixmap pixmap(iconSize, iconSize);
-    pixmap.fill(Qt::transparent);
+    QPixmap pixmap = canvas();
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(QPen(QColor(200, 30, 30), 2.5, Qt::SolidLine, Qt::RoundCap));
