@@ -120,6 +120,9 @@ const std::vector<FlowRow> flowRows = {
      "key:Return key:Return key:Return"},
     {"removal by the uninstall copy, every button by its mnemonic", "uninstall", "E",
      "start key:Alt+B key:Alt+R key:Alt+F"},
+    {"Custom chosen with Space, a feature left out through the menu Space opens on it", "Setup", "t",
+     "start key:Return key:Return key:Shift+Tab key:Shift+Tab key:Space key:Return key:Shift+Tab key:Shift+Tab "
+     "key:Down focus key:Space key:Down key:Down key:Return key:Return key:Return key:Return"},
     {"Escape asks the Cancel question; Escape there keeps the run, Return on its default Yes ends it", "Setup", "",
      "start box:Escape key:Escape box:Return key:Escape"},
 };
@@ -220,7 +223,7 @@ QString layoutText(const QWidget *widget)
 
 bool shows(const QIcon &icon, const QPixmap &expected)
 {
-    return icon.pixmap(expected.size()).toImage().convertToFormat(QImage::Format_ARGB32)
+    return icon.pixmap(expected.deviceIndependentSize().toSize()).toImage().convertToFormat(QImage::Format_ARGB32)
            == expected.toImage().convertToFormat(QImage::Format_ARGB32);
 }
 
@@ -405,7 +408,8 @@ void perform(const QString &token, ObservedApplication &application, ClassicInst
         wizard->activateWindow();
         if (!QTest::qWaitForWindowActive(wizard))
             run.transcript << QStringLiteral("wizard-not-active");
-        QTest::keyClick(wizard->focusWidget() ? wizard->focusWidget() : wizard, key.key(), key.keyboardModifiers());
+        QWidget *target = QApplication::activePopupWidget() ? QApplication::activePopupWidget() : wizard->focusWidget();
+        QTest::keyClick(target ? target : wizard, key.key(), key.keyboardModifiers());
         if (key.keyboardModifiers() & Qt::AltModifier)
             QTest::qWait(200); // a mnemonic presses its button the way a click shows, a moment later
     } else if (part[0] == "box")
