@@ -36,6 +36,8 @@ InstallCheckBoxDialog::InstallCheckBoxDialog(InstallApplication *application, co
     pageLayout()->addWidget(new InstallSpacer(this, 0, 110, QSizePolicy::Fixed, QSizePolicy::Expanding));
 
     connect(m_checkList, &QTreeWidget::itemSelectionChanged, this, &InstallCheckBoxDialog::selectionChanged);
+    // The keyboard's entry is the current one, which focus gives an entry without selecting it.
+    connect(m_checkList, &QTreeWidget::currentItemChanged, this, &InstallCheckBoxDialog::selectionChanged);
     selectionChanged();
 }
 
@@ -60,10 +62,11 @@ void InstallCheckBoxDialog::selectionChanged()
 {
     QString text = QStringLiteral("<b>Description:</b> ");
     const QList<QTreeWidgetItem *> selected = m_checkList->selectedItems();
-    if (!selected.isEmpty()) {
-        if (const auto *box = dynamic_cast<InstallConfigurationItemCheckBox *>(selected.first()))
-            text += box->description() + QStringLiteral(".");
-    }
+    const QTreeWidgetItem *shown = m_checkList->currentItem() ? m_checkList->currentItem()
+                                   : selected.isEmpty()       ? nullptr
+                                                              : selected.first();
+    if (const auto *box = dynamic_cast<const InstallConfigurationItemCheckBox *>(shown))
+        text += box->description() + QStringLiteral(".");
     m_description->setText(text);
 }
 
