@@ -43,7 +43,8 @@ namespace {
 // decline, minimal / typical / full / custom, yes / no / ok (the coming questions' answers),
 // show:ID, toggle:ITEM (option pages), menu:ITEM:CHOICE (custom setup), dest:FOLDER; by keys
 // alone: key:KEYS pressed where the focus is, box:KEYS the coming question's answer, and
-// focus, which writes @ and the focused control's accessible name.
+// focus, which writes @ and the focused control's accessible name; describe writes = and the
+// first line of the page's description.
 struct FlowRow
 {
     const char *tag, *arguments, *shape, *script;
@@ -113,8 +114,8 @@ const std::vector<FlowRow> flowRows = {
      "start next next custom next yes menu:Core:2 menu:Core:0 next next next next"},
     // The same by a person with the keyboard alone: no click, no mouse.
     {"install: the licence accepted by its mnemonic, a component cleared with Space", "Setup", "oL",
-     "start key:Return key:Alt+A key:Return key:Return focus key:Shift+Tab focus key:Shift+Tab focus "
-     "key:Space key:Return key:Return key:Return"},
+     "start key:Return key:Alt+A key:Return key:Return focus key:Shift+Tab focus key:Shift+Tab focus describe "
+     "key:Space key:Down describe key:Return key:Return key:Return"},
     {"Tab reads the page, then Back, Next and Cancel", "Setup", "",
      "start key:Return focus key:Tab focus key:Tab focus key:Tab focus key:Tab focus key:Tab focus "
      "key:Return key:Return key:Return"},
@@ -122,7 +123,7 @@ const std::vector<FlowRow> flowRows = {
      "start key:Alt+B key:Alt+R key:Alt+F"},
     {"Custom chosen with Space, a feature left out through the menu Space opens on it", "Setup", "t",
      "start key:Return key:Return key:Shift+Tab key:Shift+Tab key:Space key:Return key:Shift+Tab key:Shift+Tab "
-     "key:Down focus key:Space key:Down key:Down key:Return key:Return key:Return key:Return"},
+     "key:Down focus describe key:Space key:Down key:Down key:Return key:Return key:Return key:Return"},
     {"Escape asks the Cancel question; Escape there keeps the run, Return on its default Yes ends it", "Setup", "",
      "start box:Escape key:Escape box:Return key:Escape"},
 };
@@ -414,6 +415,9 @@ void perform(const QString &token, ObservedApplication &application, ClassicInst
             QTest::qWait(200); // a mnemonic presses its button the way a click shows, a moment later
     } else if (part[0] == "box")
         run.answerKeys << part.value(1);
+    else if (token == "describe") // what the page's description says now
+        for (const QLabel *label : page->findChildren<QLabel *>(QRegularExpression("description$")))
+            run.transcript << QLatin1Char('=') + QTextDocumentFragment::fromHtml(label->text()).toPlainText().section('\n', 0, 0);
     else if (token == "focus")
         run.transcript << QLatin1Char('@') + spokenName(wizard->focusWidget());
     else
