@@ -17,7 +17,8 @@
 # build-release/ (RELEASE_BUILD_DIR chooses another folder). STUDIO_RELEASE_BINARIES=FOLDER
 # takes Setup, setup-starter and tools/pkgarchive ready-built from FOLDER against this
 # machine's Qt instead, as the tests do. The same sources, payload and installer files give
-# the same .run file, byte for byte (times come from SOURCE_DATE_EPOCH, else the last commit).
+# the same .run file, byte for byte (times come from SOURCE_DATE_EPOCH, else the last commit,
+# else the time of the run).
 set -euo pipefail
 umask 022
 
@@ -52,7 +53,9 @@ wayland_plugins=(platforms/libqwayland-generic.so wayland-shell-integration/libx
 
 "$root/scripts/ensure-packages.sh"
 # Times in the release come from the last commit, so the same sources give the same file.
-export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git -C "$root" log -1 --format=%ct 2>/dev/null || echo 0)}
+# Outside a git checkout (a source archive) the time of this run is the anchor: files keep
+# their own times then, rather than all becoming 1970.
+export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git -C "$root" log -1 --format=%ct 2>/dev/null || date +%s)}
 
 # pkgarchive only packs the payload here, so it is this machine's own build.
 if [ -n "${STUDIO_RELEASE_BINARIES:-}" ]; then
