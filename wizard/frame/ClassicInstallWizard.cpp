@@ -110,7 +110,6 @@ ClassicInstallWizard::ClassicInstallWizard(QWidget *parent, const QPixmap &logo)
 void ClassicInstallWizard::showDialog(InstallWizardDialog *dialog)
 {
     InstallWizard::showDialog(dialog);
-    placeButtonsAfter(dialog);
     chooseDefaultButton()->setFocus(Qt::OtherFocusReason);
 }
 
@@ -127,32 +126,25 @@ InstallPushButton *ClassicInstallWizard::chooseDefaultButton()
     return preferred;
 }
 
-void ClassicInstallWizard::placeButtonsAfter(InstallWizardDialog *page)
-{
-    // Tab reads the page first, then Back, Next and Cancel, as the eye does; pages are
-    // made after the frame, so their controls would otherwise come after the buttons.
-    QWidget *last = nullptr;
-    for (QWidget *widget = page->nextInFocusChain(); widget != page && page->isAncestorOf(widget);
-         widget = widget->nextInFocusChain()) {
-        if (widget->focusPolicy() & Qt::TabFocus)
-            last = widget;
-    }
-    if (last)
-        setTabOrder(last, m_backButton);
-    setTabOrder(m_backButton, m_nextButton);
-    setTabOrder(m_nextButton, m_cancelButton);
-}
-
 bool ClassicInstallWizard::focusNextPrevChild(bool next)
 {
     // Next stands in for the frame when the window takes the focus; Qt's own Tab walk would
     // therefore stop at the frame, that is at Next, for ever and never reach Back. Tab walks
-    // the page's controls and then Back, Next and Cancel instead, round and round.
+    // the page's controls as the eye reads them, then Back, Next and Cancel, round and round.
+    const auto reachableByTab = [this](QWidget *widget) {
+        return (widget->focusPolicy() & Qt::TabFocus) && !widget->focusProxy() && widget->isEnabled()
+               && widget->isVisibleTo(this);
+    };
     QList<QWidget *> reachable;
-    for (QWidget *widget = nextInFocusChain(); widget != this; widget = widget->nextInFocusChain()) {
-        if ((widget->focusPolicy() & Qt::TabFocus) && !widget->focusProxy() && widget->isEnabled()
-            && widget->isVisibleTo(this) && isAncestorOf(widget))
-            reachable.append(widget);
+    if (InstallWizardDialog *page = currentDialog()) {
+        for (QWidget *widget = page->nextInFocusChain(); widget != page; widget = widget->nextInFocusChain()) {
+            if (page->isAncestorOf(widget) && reachableByTab(widget))
+                reachable.append(widget);
+        }
+    }
+    for (QWidget *button : std::initializer_list<QWidget *>{m_backButton, m_nextButton, m_cancelButton}) {
+        if (reachableByTab(button))
+            reachable.append(button);
     }
     if (reachable.isEmpty())
         return false;

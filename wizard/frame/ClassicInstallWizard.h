@@ -34,7 +34,6 @@ protected:
 private:
     // Makes the most useful enabled button the default one and returns it.
     InstallPushButton *chooseDefaultButton();
-    void placeButtonsAfter(InstallWizardDialog *page);
 
     QLabel *m_titleLabel;
     InstallPushButton *m_backButton;
